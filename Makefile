@@ -1,0 +1,45 @@
+# Pinstrip — the commands a developer needs. Run `make help` for the list.
+
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+STRESS_KILLS ?= 5000
+
+.PHONY: help deps build test run bench fuzz stress screenshots deb format clean
+
+help:
+	@echo "make run          install what is missing, build, start Pinstrip"
+	@echo "make test         install what is missing, build (ASan+UBSan), run every test"
+	@echo "make bench        build optimised and print the benchmark figures"
+	@echo "make fuzz         run the state-file decoder fuzzer (FUZZ_SECONDS=$(FUZZ_SECONDS))"
+	@echo "make stress       kill-and-check the state file many times (STRESS_KILLS=$(STRESS_KILLS))"
+	@echo "make screenshots  render the strip and the history window under Xvfb into screenshots/"
+	@echo "make deb          build a Debian package"
+	@echo "make format       apply clang-format to the sources"
+
+deps:
+	@scripts/deps.sh
+
+build: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+
+test: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+run: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target pinstrip
+	build/release/src/Pinstrip/pinstrip
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	scripts/bench.sh build/release
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the app need.
+# Does nothing when all of them are present; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
+    libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxtst-dev
+    # QML runtime modules the views import
+    qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+    qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml-workerscript
+    qml6-module-qttest qml6-module-qtquick-shapes
+    # fonts: the ⛴ glyph and a text face
+    fonts-noto-color-emoji fonts-dejavu-core
+    # tests: display, window manager, tray host, compositor, input and screenshots
+    xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
+    # fuzzing
+    clang-14 libclang-rt-14-dev
+    # packaging
+    dpkg-dev file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

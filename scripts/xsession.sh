@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# A throw-away X11 desktop for tests, screenshots and benchmarks: Xvfb on a free display,
+# openbox, and optionally a tray host (tint2) and a compositor (xcompmgr).
+# Use:  source scripts/xsession.sh; xsession_start [--tray] [--compositor]; ...; xsession_stop
+# Every process started here is recorded and stopped by PID.
+
+XSESSION_PIDS=()
+
+xsession_wait() { # <seconds> <command...>: polls until the command succeeds
+    local deadline=$((SECONDS + $1)); shift
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+
+xsession_start() {
+    local tray=0 compositor=0 n
+    for arg in "$@"; do
+        case $arg in
+            --tray) tray=1 ;;
+            --compositor) compositor=1 ;;
+        esac
+    done
+    for n in $(seq 90 190); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
+        XSESSION_PIDS+=($!)
+        export DISPLAY=":$n"
+        if xsession_wait 10 xdpyinfo; then break; fi
+        xsession_stop
+    done
+    [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || { echo "xsession: no display" >&2; return 1; }
+    openbox --config-file /dev/null >/dev/null 2>&1 &
+    XSESSION_PIDS+=($!)
+    xsession_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+        { echo "xsession: openbox did not start" >&2; return 1; }
+    if [ $compositor -eq 1 ]; then
+        xcompmgr >/dev/null 2>&1 &
+        XSESSION_PIDS+=($!)
+        sleep 0.3 # xcompmgr owns _NET_WM_CM_S0 shortly after it starts
+    fi
+    if [ $tray -eq 1 ]; then
+        tint2 >/dev/null 2>&1 &
+        XSESSION_PIDS+=($!)
+        xsession_wait 10 sh -c 'xprop -root _NET_WORKAREA | grep -qv "0, 0, 1440, 900"' ||
+            { echo "xsession: tint2 did not start" >&2; return 1; }
+    fi
+}
+
+xsession_stop() {
+    local i
+    for ((i = ${#XSESSION_PIDS[@]} - 1; i >= 0; i--)); do
+        kill "${XSESSION_PIDS[$i]}" 2>/dev/null
+        wait "${XSESSION_PIDS[$i]}" 2>/dev/null
+    done
+    XSESSION_PIDS=()
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "DaylaItem.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// One archived list, stamped "yyyy-MM-dd HH:mm" (local time at archiving).
+struct ArchivedDay {
+    QString date;
+    QList<DaylaItem> items;
+
+    friend bool operator==(const ArchivedDay&, const ArchivedDay&) = default;
+
+    [[nodiscard]] static std::optional<ArchivedDay> fromJson(const QJsonValue& value);
+    [[nodiscard]] QJsonObject toJson() const;
+};

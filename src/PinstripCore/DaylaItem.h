@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ItemStatus.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+// One entry of a list.
+struct DaylaItem {
+    QUuid id;
+    QString title;
+    ItemStatus status = ItemStatus::open;
+
+    friend bool operator==(const DaylaItem&, const DaylaItem&) = default;
+
+    // Strict decoding of one item object; nullopt rejects the whole file.
+    [[nodiscard]] static std::optional<DaylaItem> fromJson(const QJsonValue& value);
+    [[nodiscard]] QJsonObject toJson() const;
+    // The id as written: 36 characters, upper case, no braces.
+    [[nodiscard]] QString idText() const;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ArchivedDay.h"
+#include "DaylaItem.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <optional>
+
+// The persisted root: today's list (display order) and the archive (newest first).
+struct DaylaState {
+    QList<DaylaItem> items;
+    QList<ArchivedDay> archive;
+
+    friend bool operator==(const DaylaState&, const DaylaState&) = default;
+
+    [[nodiscard]] static std::optional<DaylaState> fromJson(const QJsonValue& value);
+    [[nodiscard]] QJsonObject toJson() const;
+
+    // Whole-file decoding: any fault anywhere rejects the file (nullopt).
+    [[nodiscard]] static std::optional<DaylaState> decode(const QByteArray& bytes);
+    // UTF-8, keys sorted, one member or element per line, nested indentation, no final newline.
+    [[nodiscard]] QByteArray encode() const;
+};

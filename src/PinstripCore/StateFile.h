@@ -1,0 +1,36 @@
+#pragma once
+
+#include "DaylaState.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// The one state file, "todo.json" in a private per-user folder.
+// Reads once; every write replaces the whole file atomically (temporary file, fsync, rename).
+// A file that existed but could not be read or decoded is moved aside before the first
+// write would replace it, so the user's data is never silently destroyed.
+class StateFile {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // Creates the folder (and its parents) readable by the user alone; failure is ignored.
+    StateFile(const QString& folder, Clock clock);
+
+    // $XDG_DATA_HOME/Pinstrip on Linux (QStandardPaths::AppDataLocation for "Pinstrip").
+    [[nodiscard]] static QString defaultFolder();
+
+    [[nodiscard]] QString folder() const;
+    [[nodiscard]] QString fileURL() const;
+
+    // The decoded state, or the empty state on any failure.
+    [[nodiscard]] DaylaState read();
+    // False when encoding or writing failed; the previous file is then untouched.
+    bool write(const DaylaState& state);
+
+private:
+    QString m_folder;
+    QString m_path;
+    Clock m_clock;
+    bool m_setAsidePending = false;
+};
