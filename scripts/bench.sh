@@ -2,7 +2,7 @@
 # Runs every benchmark in a build folder and prints its figures.
 set -euo pipefail
 build=${1:-build/release}
-for b in "$build"/bench/core/bench_* "$build"/bench/app/bench_*; do
+for b in "$build"/bench/*/bench_*; do
     [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     tests/run-isolated.sh "$b"
