@@ -14,13 +14,14 @@ class StateFile {
 public:
     using Clock = std::function<QDateTime()>;
 
-    // Creates the folder (and its parents) readable by the user alone; failure is ignored.
+    // Creates the folder (and its missing parents) readable by the user alone; failure is ignored.
     StateFile(const QString& folder, Clock clock);
 
     // $XDG_DATA_HOME/Pinstrip on Linux (QStandardPaths::AppDataLocation for "Pinstrip").
     [[nodiscard]] static QString defaultFolder();
 
     [[nodiscard]] QString folder() const;
+    // The path of todo.json.
     [[nodiscard]] QString fileURL() const;
 
     // The decoded state, or the empty state on any failure.
@@ -29,6 +30,9 @@ public:
     bool write(const DaylaState& state);
 
 private:
+    // Moves an unreadable todo.json to "todo.json.unreadable-<stamp>", never replacing a file.
+    bool setAside();
+
     QString m_folder;
     QString m_path;
     Clock m_clock;

@@ -1,0 +1,31 @@
+#include "ArchivedDay.h"
+
+#include <QJsonArray>
+
+std::optional<ArchivedDay> ArchivedDay::fromJson(const QJsonValue& value) {
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject object = value.toObject();
+    const QJsonValue date = object.value(QLatin1String("date"));
+    const QJsonValue items = object.value(QLatin1String("items"));
+    if (!date.isString() || !items.isArray())
+        return std::nullopt;
+
+    ArchivedDay day{date.toString(), {}};
+    const QJsonArray array = items.toArray();
+    day.items.reserve(array.size());
+    for (const QJsonValue& element : array) {
+        std::optional<DaylaItem> item = DaylaItem::fromJson(element);
+        if (!item)
+            return std::nullopt;
+        day.items.append(std::move(*item));
+    }
+    return day;
+}
+
+QJsonObject ArchivedDay::toJson() const {
+    QJsonArray array;
+    for (const DaylaItem& item : items)
+        array.append(item.toJson());
+    return QJsonObject{{QLatin1String("date"), date}, {QLatin1String("items"), array}};
+}

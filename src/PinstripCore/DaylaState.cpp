@@ -1,0 +1,87 @@
+#include "DaylaState.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace {
+
+// Qt's parser tolerates raw control characters inside strings; JSON does not, and a file
+// that is not valid JSON is rejected as a whole.
+bool hasRawControlInString(const QByteArray& bytes) {
+    bool inString = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes.at(i));
+        if (!inString) {
+            inString = c == '"';
+        } else if (c == '\\') {
+            ++i;
+        } else if (c == '"') {
+            inString = false;
+        } else if (c < 0x20) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject object = value.toObject();
+    const QJsonValue items = object.value(QLatin1String("items"));
+    const QJsonValue archive = object.value(QLatin1String("archive"));
+    if (!items.isArray() || !archive.isArray())
+        return std::nullopt;
+
+    DaylaState state;
+    const QJsonArray itemArray = items.toArray();
+    state.items.reserve(itemArray.size());
+    for (const QJsonValue& element : itemArray) {
+        std::optional<DaylaItem> item = DaylaItem::fromJson(element);
+        if (!item)
+            return std::nullopt;
+        state.items.append(std::move(*item));
+    }
+    const QJsonArray archiveArray = archive.toArray();
+    state.archive.reserve(archiveArray.size());
+    for (const QJsonValue& element : archiveArray) {
+        std::optional<ArchivedDay> day = ArchivedDay::fromJson(element);
+        if (!day)
+            return std::nullopt;
+        state.archive.append(std::move(*day));
+    }
+    return state;
+}
+
+QJsonObject DaylaState::toJson() const {
+    QJsonArray itemArray;
+    for (const DaylaItem& item : items)
+        itemArray.append(item.toJson());
+    QJsonArray archiveArray;
+    for (const ArchivedDay& day : archive)
+        archiveArray.append(day.toJson());
+    return QJsonObject{{QLatin1String("archive"), archiveArray},
+                       {QLatin1String("items"), itemArray}};
+}
+
+std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
+    // Qt rejects invalid UTF-8, trailing garbage and runaway nesting itself.
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    if (hasRawControlInString(bytes))
+        return std::nullopt;
+    return fromJson(document.object());
+}
+
+QByteArray DaylaState::encode() const {
+    // QJsonObject keeps its keys sorted; Indented puts every member and element on its own line.
+    QByteArray bytes = QJsonDocument(toJson()).toJson(QJsonDocument::Indented);
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    return bytes;
+}

@@ -1,0 +1,187 @@
+#include "StateFile.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString fileName = QStringLiteral("todo.json");
+
+// Creates every missing folder of the path, each readable by the user alone.
+void makePrivatePath(const QString& folder) {
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end != path.size() && path.at(end) != '/')
+            continue;
+        const QByteArray prefix = path.left(end);
+        if (::mkdir(prefix.constData(), 0700) != 0 && errno != EEXIST)
+            return;
+    }
+}
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do {
+        fd = ::open(path, flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+std::optional<QByteArray> readRegularFile(const QByteArray& path) {
+    // Non-blocking so that a FIFO planted under the name cannot hang the start.
+    const int fd = openRetrying(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        bytes.append(buffer, count);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t count = ::write(fd, data, static_cast<size_t>(left));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        left -= count;
+    }
+    return true;
+}
+
+void syncFolder(const QByteArray& folder) {
+    const int fd = openRetrying(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Renames without ever replacing an existing target.
+bool renameNoReplace(const QByteArray& from, const QByteArray& to, bool* targetTaken) {
+    *targetTaken = false;
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST) {
+        *targetTaken = true;
+        return false;
+    }
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the flag: check first; this folder is private to the user.
+    struct stat info {};
+    if (::lstat(to.constData(), &info) == 0) {
+        *targetTaken = true;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
+} // namespace
+
+StateFile::StateFile(const QString& folder, Clock clock)
+    : m_folder(QDir::cleanPath(folder)), m_path(m_folder + QLatin1Char('/') + fileName),
+      m_clock(std::move(clock)) {
+    makePrivatePath(m_folder);
+}
+
+QString StateFile::defaultFolder() {
+    // AppDataLocation would depend on the application and organisation names someone set on
+    // QCoreApplication; the folder is "Pinstrip" under the user's data folder whatever they are.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Pinstrip");
+}
+
+QString StateFile::folder() const {
+    return m_folder;
+}
+
+QString StateFile::fileURL() const {
+    return m_path;
+}
+
+DaylaState StateFile::read() {
+    const QByteArray path = QFile::encodeName(m_path);
+    if (const std::optional<QByteArray> bytes = readRegularFile(path)) {
+        if (std::optional<DaylaState> state = DaylaState::decode(*bytes))
+            return std::move(*state);
+    }
+    struct stat info {};
+    m_setAsidePending = ::lstat(path.constData(), &info) == 0;
+    return {};
+}
+
+bool StateFile::setAside() {
+    const QString stamp =
+        QLocale::c().toString(m_clock().toLocalTime(), QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = m_path + QStringLiteral(".unreadable-") + stamp;
+    const QByteArray from = QFile::encodeName(m_path);
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const QString target =
+            attempt == 1 ? base : base + QLatin1Char('-') + QString::number(attempt);
+        bool taken = false;
+        if (renameNoReplace(from, QFile::encodeName(target), &taken))
+            return true;
+        if (!taken)
+            return errno == ENOENT; // gone meanwhile: nothing left to keep
+    }
+    return false;
+}
+
+bool StateFile::write(const DaylaState& state) {
+    if (m_setAsidePending) {
+        if (!setAside())
+            return false; // keep the user's file rather than replace it
+        m_setAsidePending = false;
+    }
+
+    const QByteArray bytes = state.encode();
+    const QByteArray folder = QFile::encodeName(m_folder);
+    QByteArray temporary = folder + "/.todo.json.XXXXXX";
+    // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // rename() replaces the name itself: a symbolic link planted as todo.json is replaced by
+    // the new regular file, never written through.
+    if (::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // The new content is in place; syncing the folder only makes the rename itself durable.
+    syncFolder(folder);
+    return true;
+}
