@@ -14,12 +14,20 @@ class Hotkey : public QObject {
     Q_OBJECT
 
 public:
+    // Makes the platform half; gets the combination and the handler to call on each press.
+    using BackendFactory = std::function<std::unique_ptr<HotkeyBackend>(
+        QKeyCombination combination, std::function<void()> pressed)>;
+
     Hotkey(QKeyCombination combination, std::function<void()> callback, QObject* parent = nullptr);
+    Hotkey(QKeyCombination combination, std::function<void()> callback,
+           const BackendFactory& makeBackend, QObject* parent = nullptr);
     ~Hotkey() override;
 
     [[nodiscard]] bool registered() const;
 
 private:
+    void pressed();
+
     std::function<void()> m_callback;
     std::unique_ptr<HotkeyBackend> m_backend;
 };

@@ -8,6 +8,7 @@
 #include <memory>
 
 class KeySource;
+struct KeyReport;
 
 // Watches either Alt (Option) key system-wide and posts the callback to the main thread on a
 // double tap. "Trusted" means a system-wide source of raw key events is available (XInput 2 on
@@ -16,7 +17,12 @@ class OptionDoubleTap : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr int pollIntervalMs = 2000;
+
     explicit OptionDoubleTap(std::function<void()> callback, QObject* parent = nullptr);
+    // With a given source of key reports; none means the session has no system-wide source.
+    OptionDoubleTap(std::function<void()> callback, std::unique_ptr<KeySource> source,
+                    QObject* parent = nullptr);
     ~OptionDoubleTap() override;
 
     void start(bool prompt);
@@ -24,9 +30,15 @@ public:
     [[nodiscard]] bool active() const { return m_active; }
 
 private:
+    [[nodiscard]] bool trusted() const;
+    void poll();
+    void install();
+    void handle(const KeyReport& report, double at);
+
     std::function<void()> m_callback;
     TapDetector m_detector;
     std::unique_ptr<KeySource> m_source;
-    QTimer* m_pollTimer = nullptr;
+    std::unique_ptr<QTimer> m_pollTimer;
+    bool m_installed = false;
     bool m_active = false;
 };

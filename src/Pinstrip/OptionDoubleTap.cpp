@@ -1,0 +1,73 @@
+#include "OptionDoubleTap.h"
+
+#include "platform/KeySource.h"
+
+OptionDoubleTap::OptionDoubleTap(std::function<void()> callback, QObject* parent)
+    : OptionDoubleTap(std::move(callback), KeySource::create(), parent) {}
+
+OptionDoubleTap::OptionDoubleTap(std::function<void()> callback, std::unique_ptr<KeySource> source,
+                                 QObject* parent)
+    : QObject(parent), m_callback(std::move(callback)), m_source(std::move(source)) {}
+
+OptionDoubleTap::~OptionDoubleTap() {
+    stop();
+}
+
+bool OptionDoubleTap::trusted() const {
+    return m_source && m_source->trusted();
+}
+
+// There is no permission dialog to raise on X11: raw input is either served by the display or
+// not, so `prompt` only matters where a platform can ask the user.
+void OptionDoubleTap::start(bool prompt) {
+    Q_UNUSED(prompt);
+    if (trusted()) {
+        install();
+        return;
+    }
+    if (m_pollTimer)
+        return;
+    m_pollTimer = std::make_unique<QTimer>(this);
+    m_pollTimer->setInterval(pollIntervalMs);
+    connect(m_pollTimer.get(), &QTimer::timeout, this, &OptionDoubleTap::poll);
+    m_pollTimer->start();
+}
+
+void OptionDoubleTap::poll() {
+    if (!trusted())
+        return;
+    m_pollTimer.reset();
+    install();
+}
+
+void OptionDoubleTap::install() {
+    if (!m_installed)
+        m_installed =
+            m_source->install([this](const KeyReport& report, double at) { handle(report, at); });
+    m_active = true;
+}
+
+void OptionDoubleTap::stop() {
+    m_pollTimer.reset();
+    if (m_installed) {
+        m_source->remove();
+        m_installed = false;
+    }
+    m_active = false;
+    m_detector = TapDetector();
+}
+
+void OptionDoubleTap::handle(const KeyReport& report, double at) {
+    switch (report.kind) {
+    case KeyReport::Kind::None:
+        return;
+    case KeyReport::Kind::Cancel:
+        m_detector.cancel();
+        return;
+    case KeyReport::Kind::Flags:
+        if (m_detector.flagsChanged(report.modifierDown, report.otherModifiers, at))
+            QMetaObject::invokeMethod(
+                this, [this] { m_callback(); }, Qt::QueuedConnection);
+        return;
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "RawKeyTranslator.h"
+
+#include <functional>
+#include <memory>
+
+// A system-wide source of key and button reports. The sink runs on the main thread inside the
+// platform's event handling, once per report, with the event's time in seconds.
+class KeySource {
+public:
+    using Sink = std::function<void(const KeyReport& report, double at)>;
+
+    virtual ~KeySource() = default;
+
+    // The source for this session, or none where no system-wide source exists.
+    [[nodiscard]] static std::unique_ptr<KeySource> create();
+
+    // Whether system-wide raw input can be read right now.
+    [[nodiscard]] virtual bool trusted() = 0;
+    // Starts delivering reports to the sink; answers whether it did.
+    virtual bool install(Sink sink) = 0;
+    // Stops delivering; safe when not installed.
+    virtual void remove() = 0;
+};

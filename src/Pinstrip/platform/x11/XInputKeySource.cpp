@@ -1,0 +1,160 @@
+#include "XInputKeySource.h"
+
+#include <QGuiApplication>
+#include <cstring>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xinput.h>
+
+namespace {
+
+// XKB event subtypes that mean the keyboard mapping changed.
+constexpr std::uint8_t xkbNewKeyboardNotify = 0;
+constexpr std::uint8_t xkbMapNotify = 1;
+
+constexpr std::uint32_t rawEventMask = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS |
+                                       XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
+                                       XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
+
+double seconds(xcb_timestamp_t serverMs) {
+    return static_cast<double>(serverMs) / 1000.0;
+}
+
+} // namespace
+
+XInputKeySource::XInputKeySource() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11)
+        return;
+    m_connection = x11->connection();
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
+XInputKeySource::~XInputKeySource() {
+    remove();
+}
+
+bool XInputKeySource::trusted() {
+    if (!m_connection)
+        return false;
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_connection, &xcb_input_id);
+    if (!ext || !ext->present)
+        return false;
+    m_xinputOpcode = ext->major_opcode;
+    xcb_generic_error_t* error = nullptr;
+    xcb_input_xi_query_version_reply_t* reply = xcb_input_xi_query_version_reply(
+        m_connection, xcb_input_xi_query_version(m_connection, 2, 0), &error);
+    // A connection that already announced a newer 2.x version (Qt does) is answered with
+    // BadValue for an older one: that still proves XInput 2 is there.
+    const bool available =
+        reply ? reply->major_version >= 2 : (error && error->error_code == XCB_VALUE);
+    free(reply);
+    free(error);
+    return available;
+}
+
+bool XInputKeySource::install(Sink sink) {
+    if (m_installed || !trusted())
+        return m_installed;
+    m_sink = std::move(sink);
+
+    static constexpr char xkbName[] = "XKEYBOARD";
+    xcb_query_extension_reply_t* xkb = xcb_query_extension_reply(
+        m_connection, xcb_query_extension(m_connection, std::strlen(xkbName), xkbName), nullptr);
+    m_xkbEventBase = xkb && xkb->present ? xkb->first_event : 0;
+    free(xkb);
+
+    m_translator.releaseAll();
+    reloadKeymap();
+    if (!selectRawEvents(true))
+        return false;
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    m_installed = true;
+    return true;
+}
+
+void XInputKeySource::remove() {
+    if (!m_installed)
+        return;
+    m_installed = false;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    selectRawEvents(false);
+    m_sink = nullptr;
+}
+
+bool XInputKeySource::selectRawEvents(bool on) {
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? rawEventMask : 0};
+    xcb_generic_error_t* error = xcb_request_check(
+        m_connection, xcb_input_xi_select_events_checked(m_connection, m_root, 1, &mask.head));
+    const bool selected = error == nullptr;
+    free(error);
+    return selected;
+}
+
+void XInputKeySource::reloadKeymap() {
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
+    if (!symbols)
+        return;
+    const xcb_setup_t* setup = xcb_get_setup(m_connection);
+    RawKeyTranslator::Keymap keymap{};
+    // The first keysym a key has decides what it is; keys such as the Alt key often carry a
+    // second one (Meta_L) in a later column.
+    for (unsigned keycode = setup->min_keycode; keycode <= setup->max_keycode; ++keycode) {
+        for (int column = 0; column < 4; ++column) {
+            const xcb_keysym_t keysym =
+                xcb_key_symbols_get_keysym(symbols, static_cast<xcb_keycode_t>(keycode), column);
+            if (keysym != XCB_NO_SYMBOL) {
+                keymap[keycode] = keysym;
+                break;
+            }
+        }
+    }
+    xcb_key_symbols_free(symbols);
+    m_translator.setKeymap(keymap);
+}
+
+bool XInputKeySource::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    auto* event = static_cast<xcb_generic_event_t*>(message);
+    const std::uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_GE_GENERIC) {
+        auto* generic = static_cast<xcb_ge_generic_event_t*>(message);
+        if (generic->extension != m_xinputOpcode)
+            return false;
+        switch (generic->event_type) {
+        case XCB_INPUT_RAW_KEY_PRESS: {
+            auto* raw = static_cast<xcb_input_raw_key_press_event_t*>(message);
+            m_sink(m_translator.keyPress(static_cast<std::uint8_t>(raw->detail)),
+                   seconds(raw->time));
+            break;
+        }
+        case XCB_INPUT_RAW_KEY_RELEASE: {
+            auto* raw = static_cast<xcb_input_raw_key_release_event_t*>(message);
+            m_sink(m_translator.keyRelease(static_cast<std::uint8_t>(raw->detail)),
+                   seconds(raw->time));
+            break;
+        }
+        case XCB_INPUT_RAW_BUTTON_PRESS: {
+            auto* raw = static_cast<xcb_input_raw_button_press_event_t*>(message);
+            m_sink(RawKeyTranslator::buttonPress(raw->detail), seconds(raw->time));
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+    if (type == XCB_MAPPING_NOTIFY) {
+        reloadKeymap();
+    } else if (m_xkbEventBase != 0 && type == m_xkbEventBase) {
+        const std::uint8_t xkbType = static_cast<const std::uint8_t*>(message)[1];
+        if (xkbType == xkbNewKeyboardNotify || xkbType == xkbMapNotify)
+            reloadKeymap();
+    }
+    return false;
+}
