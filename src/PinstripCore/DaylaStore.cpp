@@ -73,21 +73,27 @@ void DaylaStore::add(const QString& title) {
     save();
 }
 
-void DaylaStore::cycle(const QUuid& id) {
-    const auto it = std::find_if(m_state.items.begin(), m_state.items.end(),
+qsizetype DaylaStore::indexOf(const QUuid& id) const {
+    const auto it = std::find_if(m_state.items.cbegin(), m_state.items.cend(),
                                  [&id](const DaylaItem& item) { return item.id == id; });
-    if (it == m_state.items.end())
+    return it == m_state.items.cend() ? -1 : it - m_state.items.cbegin();
+}
+
+void DaylaStore::cycle(const QUuid& id) {
+    const qsizetype index = indexOf(id);
+    if (index < 0)
         return;
-    setStatus(id, nextItemStatus(it->status));
+    setStatus(id, nextItemStatus(m_state.items.at(index).status));
 }
 
 void DaylaStore::setStatus(const QUuid& id, ItemStatus status) {
-    const auto it = std::find_if(m_state.items.begin(), m_state.items.end(),
-                                 [&id](const DaylaItem& item) { return item.id == id; });
-    if (it == m_state.items.end())
+    const qsizetype index = indexOf(id);
+    if (index < 0)
         return;
     emit objectWillChange();
-    it->status = status;
+    // Indexed after the notification: an observer may have taken a shared copy of the list,
+    // and an iterator taken before would write into that copy too.
+    m_state.items[index].status = status;
     emit stateChanged();
     resort();
     save();

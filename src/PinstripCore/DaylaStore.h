@@ -62,6 +62,8 @@ signals:
     void collapsedChanged();
 
 private:
+    // Position of the first entry with this id, or -1.
+    [[nodiscard]] qsizetype indexOf(const QUuid& id) const;
     void resort();
     void save();
 
