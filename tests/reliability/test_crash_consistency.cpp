@@ -315,4 +315,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, arguments);
 }
 
-#include "CrashConsistencyTest.moc"
+#include "test_crash_consistency.moc"
