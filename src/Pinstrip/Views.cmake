@@ -1,1 +1,16 @@
-# Filled in by the work on this area.
+# The views: QML files of the module "Pinstrip" and the C++ types they use.
+target_sources(PinstripApp PRIVATE
+    ItemListModel.h ItemListModel.cpp
+    ArchiveModel.h ArchiveModel.cpp
+    RowMenu.h RowMenu.cpp
+)
+
+set(pinstrip_view_qml ContentView TodoRow HistoryView IconButton SymbolIcon Theme)
+set(pinstrip_view_qml_files)
+foreach(name IN LISTS pinstrip_view_qml)
+    # Served at qrc:/qt/qml/Pinstrip/<Name>.qml, next to the module's qmldir.
+    set_source_files_properties(qml/${name}.qml PROPERTIES QT_RESOURCE_ALIAS ${name}.qml)
+    list(APPEND pinstrip_view_qml_files qml/${name}.qml)
+endforeach()
+set_source_files_properties(qml/Theme.qml PROPERTIES QT_QML_SINGLETON_TYPE TRUE)
+qt_target_qml_sources(PinstripApp QML_FILES ${pinstrip_view_qml_files})

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "DaylaItem.h"
+
+#include <QAbstractListModel>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+class DaylaStore;
+
+// Today's entries for the views, mirrored from a DaylaStore by id. A re-sort is reported as
+// row moves, a new entry as an insert and a removed one as a remove, so delegates keep their
+// state and can slide to their new place; only replacing the store resets the model.
+class ItemListModel : public QAbstractListModel {
+    Q_OBJECT
+    QML_ELEMENT
+    // A DaylaStore; other objects are refused (the property then reads null).
+    Q_PROPERTY(QObject* store READ store WRITE setStore NOTIFY storeChanged)
+
+public:
+    enum Role { ItemIdRole = Qt::UserRole + 1, TitleRole, StatusRole };
+
+    explicit ItemListModel(QObject* parent = nullptr);
+
+    [[nodiscard]] QObject* store() const;
+    void setStore(QObject* store);
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
+
+    // Each makes exactly one store call; ids are the upper-case texts of the itemId role.
+    Q_INVOKABLE void cycle(const QString& itemId);
+    // statusText is "open", "inProgress" or "done"; any other text calls nothing.
+    Q_INVOKABLE void setStatus(const QString& itemId, const QString& statusText);
+    Q_INVOKABLE void remove(const QString& itemId);
+
+signals:
+    void storeChanged();
+
+private:
+    void sync();
+
+    QPointer<DaylaStore> m_store;
+    QList<DaylaItem> m_items;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+class QMenu;
+
+// The context menu of one row of today's list, as a desktop menu of its own so that it is not
+// cut to the strip's small window. Built afresh at every opening from the entry's status.
+class RowMenu : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+
+public:
+    explicit RowMenu(QObject* parent = nullptr);
+    ~RowMenu() override;
+
+    // Opens at the pointer: "Mark …" for the two statuses the entry does not have (in the
+    // order open, in progress, done), a separator and "Remove".
+    Q_INVOKABLE void popup(const QString& status);
+
+    // The menu now showing, if any.
+    [[nodiscard]] QMenu* menu() const;
+
+signals:
+    void statusChosen(const QString& status);
+    void removeChosen();
+
+private:
+    QPointer<QMenu> m_menu;
+};

@@ -1,0 +1,355 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Pinstrip
+
+// The strip's content: the collapsed pill, or the header, today's rows and the input row.
+// Properties set by the host:
+//   store           the DaylaStore (required)
+//   maxHeight       the tallest the strip may be (the work area's height); 0 means no limit.
+//                   While the content fits, the strip grows with every row and nothing
+//                   scrolls; beyond that the strip is exactly maxHeight tall and the rows
+//                   scroll between the fixed header and input row.
+//   surfaceOpacity  the background's opacity, below 1 only where a compositor blends it.
+// The root's implicit size is the size the window should have.
+Item {
+    id: root
+
+    property QtObject store
+    property real maxHeight: 0
+    property real surfaceOpacity: 1
+    // The text being typed; it outlives the input row being hidden.
+    property alias draft: field.text
+
+    readonly property bool collapsed: store ? store.collapsed : false
+    readonly property bool inputActive: store ? store.inputActive : false
+    readonly property int itemCount: store ? store.itemCount : 0
+    readonly property int doneCount: store ? store.doneCount : 0
+    readonly property bool allDone: store ? store.allDone : false
+    readonly property string progressText: doneCount + "/" + itemCount
+
+    implicitWidth: collapsed ? pill.implicitWidth : 300
+    implicitHeight: collapsed ? pill.implicitHeight : expanded.fittedHeight
+
+    // A press that turns into a drag anywhere on the background moves the window; plain
+    // clicks still reach the buttons and rows.
+    DragHandler {
+        target: null
+        onActiveChanged: {
+            if (active && root.Window.window)
+                root.Window.window.startSystemMove();
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 10
+        color: Theme.withOpacity(Theme.surface, root.surfaceOpacity)
+    }
+
+    Item {
+        id: pill
+        objectName: "pill"
+        visible: root.collapsed
+        implicitWidth: pillRow.implicitWidth + 20
+        implicitHeight: pillRow.implicitHeight + 12
+        width: implicitWidth
+        height: implicitHeight
+
+        Accessible.role: Accessible.Button
+        Accessible.name: pillText.text
+
+        Row {
+            id: pillRow
+            x: 10
+            y: 6
+            spacing: 6
+
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: "⛴"
+                color: Theme.primary
+                font.family: Theme.fontFamily
+                font.pixelSize: 12
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: root.store.collapsed = false
+                }
+            }
+
+            Text {
+                id: pillText
+                objectName: "pillText"
+                anchors.verticalCenter: parent.verticalCenter
+                text: root.itemCount === 0 ? "What's on dayla today?" : root.allDone ? "dayla clear ✓" : root.progressText
+                color: root.allDone ? Theme.green : Theme.primary
+                font.family: root.itemCount > 0 && !root.allDone ? Theme.monoFamily : Theme.fontFamily
+                font.pixelSize: 11
+                font.weight: root.itemCount === 0 ? Font.Medium : Font.DemiBold
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: root.store.collapsed = false
+                }
+            }
+        }
+    }
+
+    Item {
+        id: expanded
+        objectName: "expanded"
+        visible: !root.collapsed
+        width: 300
+        height: fittedHeight
+
+        readonly property real fixedHeight: header.implicitHeight
+            + (emptyRow.visible ? emptyRow.implicitHeight : 0)
+            + (allDoneRow.visible ? allDoneRow.implicitHeight : 0)
+            + (inputRow.visible ? inputRow.implicitHeight : 0) + 6
+        readonly property real naturalHeight: fixedHeight + list.contentHeight
+        readonly property bool scrolling: root.maxHeight > 0 && naturalHeight > root.maxHeight
+        readonly property real fittedHeight: scrolling ? root.maxHeight : naturalHeight
+
+        Column {
+            width: parent.width
+
+            Item {
+                id: header
+                objectName: "header"
+                width: parent.width
+                implicitHeight: headerRow.implicitHeight + 12
+                height: implicitHeight
+
+                RowLayout {
+                    id: headerRow
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.leftMargin: 10
+                    anchors.rightMargin: 10
+                    y: 7
+                    spacing: 7
+
+                    Text {
+                        text: "⛴"
+                        color: Theme.primary
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 11
+                    }
+                    Text {
+                        objectName: "headerTitle"
+                        text: "Pinstrip"
+                        color: Theme.secondary
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 10
+                        font.weight: Font.DemiBold
+                    }
+                    Text {
+                        objectName: "headerCount"
+                        visible: root.itemCount > 0
+                        text: root.progressText
+                        color: Theme.tertiary
+                        font.family: Theme.monoFamily
+                        font.pixelSize: 9
+                        font.weight: Font.Medium
+                    }
+                    Item {
+                        Layout.fillWidth: true
+                    }
+                    IconButton {
+                        objectName: "addButton"
+                        visible: !root.inputActive
+                        symbol: "plus"
+                        size: 9
+                        weight: Font.Bold
+                        color: Theme.secondary
+                        tip: "Add (⌃⌥T)"
+                        onClicked: root.store.userSetInputActive(true)
+                    }
+                    IconButton {
+                        objectName: "archiveButton"
+                        visible: root.itemCount > 0
+                        symbol: "archivebox"
+                        size: 9
+                        weight: Font.DemiBold
+                        color: Theme.secondary
+                        tip: "Archive all & start fresh"
+                        onClicked: root.store.archiveAndClear()
+                    }
+                    IconButton {
+                        objectName: "collapseButton"
+                        symbol: "chevron.up"
+                        size: 9
+                        weight: Font.Bold
+                        color: Theme.tertiary
+                        tip: "Collapse"
+                        onClicked: root.store.collapsed = true
+                    }
+                }
+            }
+
+            Item {
+                id: emptyRow
+                objectName: "emptyRow"
+                visible: root.itemCount === 0 && !root.inputActive
+                width: parent.width
+                implicitHeight: emptyContent.implicitHeight + 16
+                height: visible ? implicitHeight : 0
+
+                Accessible.role: Accessible.Button
+                Accessible.name: emptyText.text
+
+                MouseArea {
+                    anchors.fill: parent
+                    onClicked: root.store.userSetInputActive(true)
+                }
+
+                RowLayout {
+                    id: emptyContent
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.leftMargin: 12
+                    anchors.rightMargin: 12
+                    anchors.verticalCenter: parent.verticalCenter
+
+                    Text {
+                        id: emptyText
+                        text: "What's on dayla today?"
+                        color: Theme.primary
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 12
+                        font.weight: Font.Medium
+                    }
+                    Item {
+                        Layout.fillWidth: true
+                    }
+                    Text {
+                        text: "⌃⌥T"
+                        color: Theme.tertiary
+                        font.family: Theme.monoFamily
+                        font.pixelSize: 9
+                    }
+                }
+            }
+
+            ListView {
+                id: list
+                objectName: "list"
+                width: parent.width
+                height: expanded.scrolling ? Math.max(0, expanded.fittedHeight - expanded.fixedHeight) : contentHeight
+                spacing: 1
+                interactive: expanded.scrolling
+                clip: expanded.scrolling
+                boundsBehavior: Flickable.StopAtBounds
+                model: ItemListModel {
+                    id: items
+                    store: root.store
+                }
+                delegate: TodoRow {
+                    width: ListView.view.width
+                    listModel: items
+                }
+                ScrollBar.vertical: ScrollBar {
+                    policy: expanded.scrolling ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff
+                }
+
+                // Settles within a quarter second without overshoot.
+                add: Transition {
+                    NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 250; easing.type: Easing.OutCubic }
+                }
+                remove: Transition {
+                    NumberAnimation { property: "opacity"; to: 0; duration: 250; easing.type: Easing.OutCubic }
+                }
+                move: Transition {
+                    NumberAnimation { property: "y"; duration: 250; easing.type: Easing.OutCubic }
+                }
+                moveDisplaced: Transition {
+                    NumberAnimation { property: "y"; duration: 250; easing.type: Easing.OutCubic }
+                }
+                addDisplaced: Transition {
+                    NumberAnimation { property: "y"; duration: 250; easing.type: Easing.OutCubic }
+                }
+                removeDisplaced: Transition {
+                    NumberAnimation { property: "y"; duration: 250; easing.type: Easing.OutCubic }
+                }
+            }
+
+            Item {
+                id: allDoneRow
+                objectName: "allDoneRow"
+                visible: root.allDone && !root.inputActive
+                width: parent.width
+                implicitHeight: allDoneText.implicitHeight + 8
+                height: visible ? implicitHeight : 0
+
+                Text {
+                    id: allDoneText
+                    anchors.centerIn: parent
+                    text: "dayla clear ✓"
+                    color: Theme.green
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 11
+                    font.weight: Font.DemiBold
+                }
+            }
+
+            Item {
+                id: inputRow
+                objectName: "inputRow"
+                visible: root.inputActive
+                width: parent.width
+                implicitHeight: field.implicitHeight + 12 + 2
+                height: visible ? implicitHeight : 0
+
+                // Each time the row is shown, typing goes straight into the field.
+                onVisibleChanged: {
+                    if (visible)
+                        field.forceActiveFocus();
+                }
+                Component.onCompleted: {
+                    if (visible)
+                        field.forceActiveFocus();
+                }
+
+                Rectangle {
+                    x: 10
+                    y: 2
+                    width: parent.width - 20
+                    height: parent.height - 2
+                    radius: 6
+                    color: Theme.white(0.07)
+                }
+
+                TextField {
+                    id: field
+                    objectName: "inputField"
+                    x: 18
+                    y: 8
+                    width: parent.width - 36
+                    padding: 0
+                    background: null
+                    placeholderText: "Add to today's dayla…"
+                    placeholderTextColor: Theme.tertiary
+                    color: Theme.primary
+                    font.family: Theme.fontFamily
+                    font.pixelSize: 12
+
+                    onAccepted: {
+                        root.store.add(text);
+                        clear();
+                    }
+                    Keys.onEscapePressed: {
+                        clear();
+                        root.store.userSetInputActive(false);
+                    }
+                }
+            }
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 10
+        color: "transparent"
+        border.width: 0.5
+        border.color: Theme.white(0.12)
+    }
+}
