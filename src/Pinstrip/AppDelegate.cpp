@@ -1,0 +1,331 @@
+#include "AppDelegate.h"
+
+#include "AboutBox.h"
+#include "DaylaStore.h"
+#include "HistoryWindow.h"
+#include "Hotkey.h"
+#include "OptionDoubleTap.h"
+#include "SingleInstance.h"
+#include "StatusItem.h"
+#include "platform/WindowSystem.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace {
+
+const QUrl contentViewUrl(QStringLiteral("qrc:/qt/qml/Pinstrip/ContentView.qml"));
+
+void inform(const QString& text, const QString& details) {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Pinstrip"), text, QMessageBox::Ok);
+    box.setInformativeText(details);
+    box.exec();
+}
+
+} // namespace
+
+AppDelegate::AppDelegate() : AppDelegate(Environment{}) {}
+
+AppDelegate::AppDelegate(Environment environment) : m_environment(std::move(environment)) {
+    if (!m_environment.trayAvailable)
+        m_environment.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::applicationDidFinishLaunching() {
+    // The guard comes before the store: a second copy must not read, create or rewrite the
+    // state file that the first copy owns.
+    m_instance = std::make_unique<SingleInstance>();
+    if (!m_instance->acquire()) {
+        m_instance.reset();
+        return false;
+    }
+    m_store = std::make_unique<DaylaStore>();
+    m_windowSystem = WindowSystem::create();
+    m_engine = std::make_unique<QQmlEngine>();
+
+    m_statusItem = std::make_unique<StatusItem>([this](QMenu& menu) {
+        TrayMenu::fill(menu, menuState(), [guard = QPointer(this)](TrayMenu::Command command) {
+            if (guard)
+                guard->run(command);
+        });
+    });
+    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePanel);
+
+    setupPanel();
+
+    const QPointer<AppDelegate> guard(this);
+    const auto summon = [guard] {
+        if (guard)
+            guard->hotkeyPressed();
+    };
+    m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
+
+    m_optionTap = std::make_unique<OptionDoubleTap>(summon);
+    if (doubleTapEnabled())
+        m_optionTap->start(true);
+
+    m_store->onInputActiveChanged = [guard](bool active) {
+        if (guard)
+            guard->focusChanged(active);
+    };
+
+    // Each notification comes before its change; the relayout measures one turn later.
+    connect(m_store.get(), &DaylaStore::objectWillChange, this, [this] {
+        QMetaObject::invokeMethod(this, &AppDelegate::relayout, Qt::QueuedConnection);
+    });
+
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &AppDelegate::screensChanged);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watchScreen(screen);
+        screensChanged();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AppDelegate::screensChanged);
+    for (const QScreen* screen : QGuiApplication::screens())
+        watchScreen(screen);
+
+    // Without a tray host the strip would have no handle but a summon: always show it then.
+    if (m_preferences.visible() || !m_environment.trayAvailable()) {
+        relayout();
+        m_panel->present();
+        m_preferences.setVisible(true);
+    }
+    return true;
+}
+
+void AppDelegate::setupPanel() {
+    m_panel = std::make_unique<DaylaPanel>(*m_windowSystem, m_preferences, m_environment.screens);
+    QQmlComponent component(m_engine.get(), contentViewUrl);
+    QObject* object = component.createWithInitialProperties(
+        {{QStringLiteral("store"), QVariant::fromValue(m_store.get())}});
+    if (auto* root = qobject_cast<QQuickItem*>(object)) {
+        QQmlEngine::setObjectOwnership(root, QQmlEngine::CppOwnership);
+        m_panel->setContent(std::unique_ptr<QQuickItem>(root));
+    } else {
+        delete object;
+        qWarning("Pinstrip: the strip's view did not load: %s",
+                 qPrintable(component.errorString()));
+    }
+    m_panel->relayout();
+}
+
+void AppDelegate::watchScreen(const QScreen* screen) {
+    connect(screen, &QScreen::availableGeometryChanged, this, &AppDelegate::screensChanged);
+    connect(screen, &QScreen::geometryChanged, this, &AppDelegate::screensChanged);
+}
+
+void AppDelegate::focusChanged(bool active) {
+    if (!m_panel)
+        return;
+    if (active) {
+        m_windowSystem->rememberActiveWindow(*m_panel);
+        m_panel->setAllowKey(true);
+        m_panel->requestActivate();
+    } else {
+        m_panel->setAllowKey(false);
+        m_windowSystem->handBackKeyboard(*m_panel);
+    }
+}
+
+void AppDelegate::hotkeyPressed() {
+    if (!m_panel)
+        return;
+    if (!m_panel->isVisible()) {
+        relayout();
+        m_panel->present();
+        m_preferences.setVisible(true);
+    }
+    m_store->setCollapsed(false);
+    if (!m_store->inputActive()) {
+        m_store->setInputActive(true);
+        if (m_store->onInputActiveChanged)
+            m_store->onInputActiveChanged(true);
+    }
+}
+
+void AppDelegate::togglePanel() {
+    if (!m_panel)
+        return;
+    const bool wasVisible = m_panel->isVisible();
+    if (wasVisible) {
+        m_panel->hide();
+    } else {
+        relayout();
+        m_panel->present();
+    }
+    m_preferences.setVisible(!wasVisible);
+}
+
+void AppDelegate::relayout() {
+    if (m_panel)
+        m_panel->relayout();
+}
+
+void AppDelegate::screensChanged() {
+    QMetaObject::invokeMethod(this, &AppDelegate::relayout, Qt::QueuedConnection);
+}
+
+void AppDelegate::menuResetPosition() {
+    if (m_panel)
+        m_panel->resetPosition();
+}
+
+void AppDelegate::menuToggle() {
+    togglePanel();
+}
+
+void AppDelegate::menuPick() {
+    hotkeyPressed();
+}
+
+void AppDelegate::menuArchive() {
+    if (m_store)
+        m_store->archiveAndClear();
+}
+
+void AppDelegate::menuCheckUpdates() {
+    const QUrl feed(QStringLiteral(PINSTRIP_UPDATE_FEED));
+    if (feed.isEmpty()) {
+        inform(QStringLiteral("This copy of Pinstrip is updated by its package manager."),
+               QStringLiteral("Newer versions arrive with your system's software updates."));
+        return;
+    }
+    if (!m_updater) {
+        m_updater = std::make_unique<UpdateCheck>(feed, QStringLiteral(PINSTRIP_VERSION));
+        connect(m_updater.get(), &UpdateCheck::finished, this, &AppDelegate::showUpdateResult);
+    }
+    m_updater->check();
+}
+
+void AppDelegate::showUpdateResult(const UpdateCheck::Result& result) {
+    const QString current = QStringLiteral(PINSTRIP_VERSION);
+    switch (result.outcome) {
+    case UpdateCheck::Outcome::upToDate:
+        inform(QStringLiteral("Pinstrip is up to date."),
+               QStringLiteral("You have version %1, the newest available.").arg(current));
+        return;
+    case UpdateCheck::Outcome::failed:
+        inform(QStringLiteral("Could not check for updates."),
+               QStringLiteral(
+                   "The release feed could not be reached or read. Please try again later."));
+        return;
+    case UpdateCheck::Outcome::newerAvailable: {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Pinstrip"),
+                        QStringLiteral("Pinstrip %1 is available.").arg(result.latestVersion));
+        box.setInformativeText(
+            QStringLiteral("You have version %1. Pinstrip never installs anything by itself.")
+                .arg(current));
+        QPushButton* open =
+            box.addButton(QStringLiteral("Open Release Page"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
+        box.setDefaultButton(open);
+        box.exec();
+        if (box.clickedButton() == open)
+            QDesktopServices::openUrl(result.page);
+        return;
+    }
+    }
+}
+
+void AppDelegate::menuQuit() {
+    QCoreApplication::quit();
+}
+
+void AppDelegate::menuToggleDoubleTap() {
+    const bool wasEnabled = doubleTapEnabled();
+    m_preferences.setDoubleTapEnabled(!wasEnabled);
+    if (!m_optionTap)
+        return;
+    if (wasEnabled)
+        m_optionTap->stop();
+    else
+        m_optionTap->start(true);
+}
+
+void AppDelegate::menuOpenAccessibility() {
+    if (m_optionTap) {
+        m_optionTap->start(false);
+        if (m_optionTap->active())
+            return;
+    }
+    // There is no permission to grant here: system-wide keys need X11 with XInput 2.
+    inform(QStringLiteral("System-wide summoning needs an X11 session with XInput 2."),
+           QStringLiteral(
+               "Double-tapping \u2325 and pressing \u2303\u2325T work only there. Meanwhile, "
+               "\u201cAdd Item (\u2303\u2325T)\u201d in this menu summons the strip."));
+}
+
+void AppDelegate::menuHistory() {
+    if (!m_store)
+        return;
+    if (!m_historyWindow)
+        m_historyWindow = std::make_unique<HistoryWindow>(*m_engine, *m_store);
+    m_historyWindow->present();
+}
+
+void AppDelegate::menuAbout() {
+    AboutBox box;
+    box.exec();
+}
+
+void AppDelegate::menuToggleLogin() {
+    m_environment.loginItem.toggle();
+}
+
+TrayMenu::State AppDelegate::menuState() const {
+    return {
+        .panelVisible = m_panel && m_panel->isVisible(),
+        .doubleTapEnabled = doubleTapEnabled(),
+        .monitorExists = m_optionTap != nullptr,
+        .monitorActive = m_optionTap && m_optionTap->active(),
+        .loginEnabled = m_environment.loginItem.enabled(),
+    };
+}
+
+void AppDelegate::run(TrayMenu::Command command) {
+    using Command = TrayMenu::Command;
+    switch (command) {
+    case Command::toggle:
+        menuToggle();
+        return;
+    case Command::pick:
+        menuPick();
+        return;
+    case Command::archive:
+        menuArchive();
+        return;
+    case Command::history:
+        menuHistory();
+        return;
+    case Command::resetPosition:
+        menuResetPosition();
+        return;
+    case Command::toggleDoubleTap:
+        menuToggleDoubleTap();
+        return;
+    case Command::openAccessibility:
+        menuOpenAccessibility();
+        return;
+    case Command::toggleLogin:
+        menuToggleLogin();
+        return;
+    case Command::checkUpdates:
+        menuCheckUpdates();
+        return;
+    case Command::about:
+        menuAbout();
+        return;
+    case Command::quit:
+        menuQuit();
+        return;
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "DaylaPanel.h"
+#include "LoginItem.h"
+#include "Preferences.h"
+#include "TrayMenu.h"
+#include "UpdateCheck.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class DaylaStore;
+class HistoryWindow;
+class Hotkey;
+class OptionDoubleTap;
+class QMenu;
+class QQmlEngine;
+class SingleInstance;
+class StatusItem;
+class WindowSystem;
+
+// The root of the running program: owns the store, the tray icon, the strip, the summon
+// triggers and the windows the menu opens, and wires them together at launch.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    // What differs between a real desktop and a test.
+    struct Environment {
+        DaylaPanel::ScreenSource screens = DaylaPanel::primaryScreen();
+        std::function<bool()> trayAvailable;
+        LoginItem loginItem;
+    };
+
+    AppDelegate();
+    explicit AppDelegate(Environment environment);
+    ~AppDelegate() override;
+
+    // The launch sequence. False when another copy already runs: then nothing was created,
+    // read or written, and the caller exits.
+    [[nodiscard]] bool applicationDidFinishLaunching();
+
+    // Summon: show the strip, expand it and give its input row the keyboard.
+    void hotkeyPressed();
+    // Show or hide the strip and remember which.
+    void togglePanel();
+    [[nodiscard]] bool doubleTapEnabled() const { return m_preferences.doubleTapEnabled(); }
+
+    void relayout();
+    void screensChanged();
+    void menuResetPosition();
+    void menuToggle();
+    void menuPick();
+    void menuArchive();
+    void menuCheckUpdates();
+    void menuQuit();
+    void menuToggleDoubleTap();
+    void menuOpenAccessibility();
+    void menuHistory();
+    void menuAbout();
+    void menuToggleLogin();
+
+    // The state the tray menu shows right now.
+    [[nodiscard]] TrayMenu::State menuState() const;
+    void run(TrayMenu::Command command);
+
+    [[nodiscard]] DaylaStore* store() const { return m_store.get(); }
+    [[nodiscard]] DaylaPanel* panel() const { return m_panel.get(); }
+    [[nodiscard]] StatusItem* statusItem() const { return m_statusItem.get(); }
+    [[nodiscard]] OptionDoubleTap* optionTap() const { return m_optionTap.get(); }
+    [[nodiscard]] HistoryWindow* historyWindow() const { return m_historyWindow.get(); }
+
+private:
+    void setupPanel();
+    void focusChanged(bool active);
+    void watchScreen(const QScreen* screen);
+    void showUpdateResult(const UpdateCheck::Result& result);
+
+    Environment m_environment;
+    Preferences m_preferences;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<WindowSystem> m_windowSystem;
+    std::unique_ptr<DaylaStore> m_store;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<DaylaPanel> m_panel;
+    std::unique_ptr<Hotkey> m_hotkey;
+    std::unique_ptr<OptionDoubleTap> m_optionTap;
+    std::unique_ptr<HistoryWindow> m_historyWindow;
+    std::unique_ptr<UpdateCheck> m_updater;
+};

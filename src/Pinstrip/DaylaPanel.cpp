@@ -1,0 +1,136 @@
+#include "DaylaPanel.h"
+
+#include "Placement.h"
+#include "Preferences.h"
+#include "ScreenCoordinates.h"
+#include "platform/WindowSystem.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QQuickItem>
+#include <QRegion>
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+constexpr int cornerRadius = 10;
+constexpr QSize initialSize(300, 40);
+
+// A rectangle with corners rounded to `radius`, exact to the pixel row.
+QRegion roundedRegion(QSize size, int radius) {
+    const int r = std::min({radius, size.width() / 2, size.height() / 2});
+    QRegion region(0, r, size.width(), size.height() - 2 * r);
+    for (int row = 0; row < r; ++row) {
+        const double dy = r - row - 0.5;
+        const int inset = r - static_cast<int>(std::lround(std::sqrt(double(r) * r - dy * dy)));
+        const int width = size.width() - 2 * inset;
+        region += QRect(inset, row, width, 1);
+        region += QRect(inset, size.height() - 1 - row, width, 1);
+    }
+    return region;
+}
+
+} // namespace
+
+DaylaPanel::DaylaPanel(WindowSystem& windowSystem, Preferences& preferences, ScreenSource screens)
+    : m_windowSystem(windowSystem), m_preferences(preferences), m_screens(std::move(screens)) {
+    setTitle(QStringLiteral("Pinstrip"));
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+             Qt::WindowDoesNotAcceptFocus);
+    m_translucent = m_windowSystem.compositorActive();
+    if (m_translucent) {
+        QSurfaceFormat surface = format();
+        surface.setAlphaBufferSize(8);
+        setFormat(surface);
+        setColor(Qt::transparent);
+    } else {
+        setColor(QGuiApplication::palette().color(QPalette::Window));
+    }
+    resize(initialSize);
+    m_windowSystem.prepareFloating(*this);
+}
+
+DaylaPanel::~DaylaPanel() = default;
+
+DaylaPanel::ScreenSource DaylaPanel::primaryScreen() {
+    return []() -> std::optional<Screens> {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return std::nullopt;
+        return Screens{screen->geometry(), screen->availableGeometry()};
+    };
+}
+
+void DaylaPanel::setContent(std::unique_ptr<QQuickItem> root) {
+    m_root = std::move(root);
+    if (!m_root)
+        return;
+    m_root->setParentItem(contentItem());
+    m_root->setSize(size());
+    // Bindings and layouts settle their implicit size a turn after the change that caused it.
+    const auto follow = [this] {
+        QMetaObject::invokeMethod(this, &DaylaPanel::relayout, Qt::QueuedConnection);
+    };
+    connect(m_root.get(), &QQuickItem::implicitWidthChanged, this, follow);
+    connect(m_root.get(), &QQuickItem::implicitHeightChanged, this, follow);
+}
+
+void DaylaPanel::setAllowKey(bool allow) {
+    m_allowKey = allow;
+    setFlag(Qt::WindowDoesNotAcceptFocus, !allow);
+}
+
+void DaylaPanel::present() {
+    show();
+    raise();
+}
+
+void DaylaPanel::relayout() {
+    if (!m_root)
+        return;
+    const std::optional<Screens> screens = m_screens();
+    const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
+    std::optional<Placement::Rect> visibleFrame;
+    if (screens) {
+        visibleFrame = coordinates.toPlacement(screens->available);
+        if (m_root->property("maxHeight").isValid())
+            m_root->setProperty("maxHeight", screens->available.height());
+    }
+    std::optional<Placement::Point> anchor;
+    if (const std::optional<QString> stored = m_preferences.anchor())
+        anchor = Placement::pointFromString(*stored);
+    const Placement::Size fitting{m_root->implicitWidth(), m_root->implicitHeight()};
+    if (const auto frame = Placement::frame(anchor, fitting, visibleFrame))
+        setGeometry(coordinates.fromPlacement(*frame));
+}
+
+void DaylaPanel::resetPosition() {
+    m_preferences.removeAnchor();
+    relayout();
+}
+
+void DaylaPanel::moveEvent(QMoveEvent* event) {
+    QQuickWindow::moveEvent(event);
+    panelMoved();
+}
+
+void DaylaPanel::resizeEvent(QResizeEvent* event) {
+    QQuickWindow::resizeEvent(event);
+    if (m_root)
+        m_root->setSize(size());
+    updateMask();
+}
+
+void DaylaPanel::panelMoved() {
+    const std::optional<Screens> screens = m_screens();
+    const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
+    const Placement::Rect frame = coordinates.toPlacement(geometry());
+    m_preferences.setAnchor(Placement::pointToString({frame.maxX(), frame.maxY()}));
+}
+
+void DaylaPanel::updateMask() {
+    // Without a compositor transparent corners would show black: cut them away instead.
+    if (!m_translucent)
+        setMask(roundedRegion(size(), cornerRadius));
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QQuickView>
+
+class DaylaStore;
+class QQmlEngine;
+
+// "Pinstrip — Archive": the archived days in a fixed 360 × 420 window with a title bar and a
+// close button. Closing only hides it; it comes back where it was left.
+class HistoryWindow : public QQuickView {
+    Q_OBJECT
+
+public:
+    HistoryWindow(QQmlEngine& engine, DaylaStore& store);
+
+    // Shows it in front with the keyboard, centred on the primary screen the first time.
+    void present();
+
+private:
+    bool m_placed = false;
+};

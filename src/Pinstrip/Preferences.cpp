@@ -1,0 +1,47 @@
+#include "Preferences.h"
+
+Preferences::Preferences() : m_settings(QStringLiteral("Pinstrip"), QStringLiteral("Pinstrip")) {}
+
+std::optional<QString> Preferences::anchor() const {
+    m_settings.sync();
+    const QVariant value = m_settings.value(anchorKey);
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
+}
+
+void Preferences::setAnchor(const QString& point) {
+    write(anchorKey, point);
+}
+
+void Preferences::removeAnchor() {
+    m_settings.remove(anchorKey);
+    m_settings.sync();
+}
+
+bool Preferences::visible() const {
+    return flag(visibleKey);
+}
+
+void Preferences::setVisible(bool visible) {
+    write(visibleKey, visible);
+}
+
+bool Preferences::doubleTapEnabled() const {
+    return flag(doubleTapKey);
+}
+
+void Preferences::setDoubleTapEnabled(bool enabled) {
+    write(doubleTapKey, enabled);
+}
+
+bool Preferences::flag(const QString& key) const {
+    m_settings.sync();
+    const QVariant value = m_settings.value(key);
+    return !value.isValid() || value.toBool();
+}
+
+void Preferences::write(const QString& key, const QVariant& value) {
+    m_settings.setValue(key, value);
+    m_settings.sync();
+}

@@ -1,0 +1,48 @@
+#include "StatusItem.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// The ferry glyph from the colour emoji font, at the sizes tray hosts ask for.
+QIcon glyphIcon() {
+    QIcon icon;
+    QFont font(QStringLiteral("Noto Color Emoji"));
+    for (const int side : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        font.setPixelSize(side * 7 / 8);
+        painter.setFont(font);
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("\u26F4"));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+StatusItem::StatusItem(std::function<void(QMenu&)> fillMenu, QObject* parent)
+    : QObject(parent), m_fillMenu(std::move(fillMenu)), m_menu(std::make_unique<QMenu>()),
+      m_tray(std::make_unique<QSystemTrayIcon>()) {
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { m_fillMenu(*m_menu); });
+    m_tray->setIcon(glyphIcon());
+    m_tray->setToolTip(toolTip);
+    m_tray->setContextMenu(m_menu.get());
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    emit clicked();
+            });
+    m_tray->show();
+}
+
+StatusItem::~StatusItem() = default;

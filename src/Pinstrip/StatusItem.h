@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QSystemTrayIcon;
+
+// The tray icon: the "⛴" glyph with its tooltip. A left click reports clicked(); a right click
+// opens the context menu, which `fillMenu` fills afresh just before it shows.
+class StatusItem : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString toolTip = QStringLiteral(
+        "Pinstrip \u2014 today's list, pinned above everything. Double-tap \u2325 to summon.");
+
+    explicit StatusItem(std::function<void(QMenu&)> fillMenu, QObject* parent = nullptr);
+    ~StatusItem() override;
+
+    [[nodiscard]] QMenu& menu() const { return *m_menu; }
+
+signals:
+    void clicked();
+
+private:
+    std::function<void(QMenu&)> m_fillMenu;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+};

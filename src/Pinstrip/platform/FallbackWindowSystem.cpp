@@ -1,0 +1,15 @@
+#include "platform/FallbackWindowSystem.h"
+
+#include <QGuiApplication>
+
+// Qt's window flags already keep the strip floating and unfocused where no X11 is available;
+// without a way to name another client's window, the keyboard is left to the compositor.
+void FallbackWindowSystem::prepareFloating(QWindow&) {}
+
+bool FallbackWindowSystem::compositorActive() const {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void FallbackWindowSystem::rememberActiveWindow(const QWindow&) {}
+
+void FallbackWindowSystem::handBackKeyboard(const QWindow&) {}

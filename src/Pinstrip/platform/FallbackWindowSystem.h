@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/WindowSystem.h"
+
+// Sessions without X11: Qt's own window flags are all there is, and the compositor of a
+// Wayland session always blends.
+class FallbackWindowSystem : public WindowSystem {
+public:
+    void prepareFloating(QWindow& window) override;
+    [[nodiscard]] bool compositorActive() const override;
+    void rememberActiveWindow(const QWindow& own) override;
+    void handBackKeyboard(const QWindow& own) override;
+};

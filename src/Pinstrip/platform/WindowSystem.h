@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+class QWindow;
+
+// What the strip needs from the window system beyond Qt: floating-window hints, whether
+// translucency is composited, and lending the keyboard to the strip and handing it back.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // The X11 backend on an X11 session, otherwise a backend that asks for nothing.
+    [[nodiscard]] static std::unique_ptr<WindowSystem> create();
+
+    // On every desktop and hidden from taskbar and pager; call before the window is first shown.
+    virtual void prepareFloating(QWindow& window) = 0;
+    // Whether transparent pixels blend with what lies below (otherwise they show black).
+    [[nodiscard]] virtual bool compositorActive() const = 0;
+    // Notes the window that holds the keyboard now, unless it is `own`.
+    virtual void rememberActiveWindow(const QWindow& own) = 0;
+    // Gives the keyboard back to the remembered window, or drops it when there is none.
+    virtual void handBackKeyboard(const QWindow& own) = 0;
+};
