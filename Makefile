@@ -38,6 +38,19 @@ bench: deps
 	cmake --build --preset release -j $(JOBS)
 	scripts/bench.sh build/release
 
+fuzz: deps
+	cmake -S fuzz -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build build/fuzz -j $(JOBS)
+	mkdir -p build/fuzz/corpus
+	build/fuzz/fuzz_decode -max_total_time=$(FUZZ_SECONDS) -max_len=32768 -timeout=10 \
+		-dict=fuzz/state.dict -artifact_prefix=build/fuzz/ build/fuzz/corpus tests/data
+
+stress: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target test_crash_consistency crash_child
+	tests/run-isolated.sh build/release/tests/reliability/test_crash_consistency \
+		--kills $(STRESS_KILLS) acknowledgedOperationsSurviveKills
+
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
