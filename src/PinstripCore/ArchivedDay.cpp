@@ -27,5 +27,8 @@ QJsonObject ArchivedDay::toJson() const {
     QJsonArray array;
     for (const DaylaItem& item : items)
         array.append(item.toJson());
-    return QJsonObject{{QLatin1String("date"), date}, {QLatin1String("items"), array}};
+    QJsonObject object;
+    object.insert(QLatin1String("date"), date);
+    object.insert(QLatin1String("items"), array);
+    return object;
 }

@@ -1,30 +1,48 @@
 #include "DaylaItem.h"
 
+#include <array>
+
 namespace {
 
+int hexValue(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
 // Exactly 8-4-4-4-12 hexadecimal digits, either case, no braces.
-bool isUuidText(const QString& text) {
+std::optional<QUuid> parseUuid(QStringView text) {
     if (text.size() != 36)
-        return false;
+        return std::nullopt;
+    std::array<char, 16> bytes{};
+    int nibble = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (i == 8 || i == 13 || i == 18 || i == 23) {
             if (c != u'-')
-                return false;
-        } else if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
-                     (c >= u'A' && c <= u'F'))) {
-            return false;
+                return std::nullopt;
+            continue;
         }
+        const int value = hexValue(c);
+        if (value < 0)
+            return std::nullopt;
+        bytes[static_cast<std::size_t>(nibble / 2)] |=
+            static_cast<char>(nibble % 2 == 0 ? value << 4 : value);
+        ++nibble;
     }
-    return true;
+    return QUuid::fromRfc4122(QByteArrayView(bytes.data(), bytes.size()));
 }
 
 std::optional<QUuid> decodeId(const QJsonValue& value) {
     if (value.isUndefined() || value.isNull())
         return QUuid::createUuid();
-    if (!value.isString() || !isUuidText(value.toString()))
+    if (!value.isString())
         return std::nullopt;
-    return QUuid::fromString(value.toString());
+    return parseUuid(value.toString());
 }
 
 std::optional<ItemStatus> decodeStatus(const QJsonObject& object) {
@@ -63,11 +81,11 @@ std::optional<DaylaItem> DaylaItem::fromJson(const QJsonValue& value) {
 }
 
 QJsonObject DaylaItem::toJson() const {
-    return QJsonObject{
-        {QLatin1String("id"), idText()},
-        {QLatin1String("status"), itemStatusText(status)},
-        {QLatin1String("title"), title},
-    };
+    QJsonObject object;
+    object.insert(QLatin1String("id"), idText());
+    object.insert(QLatin1String("status"), itemStatusText(status));
+    object.insert(QLatin1String("title"), title);
+    return object;
 }
 
 QString DaylaItem::idText() const {

@@ -57,14 +57,24 @@ std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
 }
 
 QJsonObject DaylaState::toJson() const {
+    return toJson(archiveToJson(archive), items);
+}
+
+QJsonArray DaylaState::archiveToJson(const QList<ArchivedDay>& archive) {
+    QJsonArray array;
+    for (const ArchivedDay& day : archive)
+        array.append(day.toJson());
+    return array;
+}
+
+QJsonObject DaylaState::toJson(const QJsonArray& archive, const QList<DaylaItem>& items) {
     QJsonArray itemArray;
     for (const DaylaItem& item : items)
         itemArray.append(item.toJson());
-    QJsonArray archiveArray;
-    for (const ArchivedDay& day : archive)
-        archiveArray.append(day.toJson());
-    return QJsonObject{{QLatin1String("archive"), archiveArray},
-                       {QLatin1String("items"), itemArray}};
+    QJsonObject object;
+    object.insert(QLatin1String("archive"), archive);
+    object.insert(QLatin1String("items"), itemArray);
+    return object;
 }
 
 std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
@@ -79,8 +89,12 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
 }
 
 QByteArray DaylaState::encode() const {
+    return encode(toJson());
+}
+
+QByteArray DaylaState::encode(const QJsonObject& object) {
     // QJsonObject keeps its keys sorted; Indented puts every member and element on its own line.
-    QByteArray bytes = QJsonDocument(toJson()).toJson(QJsonDocument::Indented);
+    QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
     if (bytes.endsWith('\n'))
         bytes.chop(1);
     return bytes;

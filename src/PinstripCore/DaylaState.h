@@ -4,6 +4,7 @@
 #include "DaylaItem.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
@@ -23,4 +24,10 @@ struct DaylaState {
     [[nodiscard]] static std::optional<DaylaState> decode(const QByteArray& bytes);
     // UTF-8, keys sorted, one member or element per line, nested indentation, no final newline.
     [[nodiscard]] QByteArray encode() const;
+
+    // The steps of encode(), for a writer that keeps the encoded archive between saves.
+    [[nodiscard]] static QJsonArray archiveToJson(const QList<ArchivedDay>& archive);
+    [[nodiscard]] static QJsonObject toJson(const QJsonArray& archive,
+                                            const QList<DaylaItem>& items);
+    [[nodiscard]] static QByteArray encode(const QJsonObject& object);
 };

@@ -3,6 +3,8 @@
 #include "DaylaState.h"
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -37,4 +39,6 @@ private:
     QString m_path;
     Clock m_clock;
     bool m_setAsidePending = false;
+    QList<ArchivedDay> m_encodedArchive;
+    QJsonArray m_archiveJson;
 };

@@ -73,7 +73,7 @@ class TestStateFile : public QObject {
 private slots:
     void defaultFolderIgnoresApplicationNames();
     void createsPrivateFolderAndFile();
-    void writeThenReadGivesSameState();
+    void writesReadBackAsWritten();
     void missingFileIsNotSetAside();
     void unreadableFileIsSetAsideBeforeFirstWrite_data();
     void unreadableFileIsSetAsideBeforeFirstWrite();
@@ -111,13 +111,25 @@ void TestStateFile::createsPrivateFolderAndFile() {
     QCOMPARE(stateFile.fileURL(), folder + "/todo.json");
 }
 
-void TestStateFile::writeThenReadGivesSameState() {
+void TestStateFile::writesReadBackAsWritten() {
     QTemporaryDir root;
     const DaylaState state = sampleState();
-    QVERIFY(StateFile(root.path(), fixedClock()).write(state));
-    QVERIFY(StateFile(root.path(), fixedClock()).write(state));
+    StateFile writer(root.path(), fixedClock());
+    QVERIFY(writer.write(state));
     QCOMPARE(StateFile(root.path(), fixedClock()).read(), state);
     QCOMPARE(contents(root.path() + "/todo.json"), state.encode());
+
+    // Every later write reflects the archive handed in, changed or not.
+    DaylaState next = state;
+    next.archive.prepend({"2025-06-02 18:40", state.items});
+    next.items.clear();
+    QVERIFY(writer.write(next));
+    QCOMPARE(StateFile(root.path(), fixedClock()).read(), next);
+    next.items.append({QUuid::createUuid(), "new", ItemStatus::open});
+    QVERIFY(writer.write(next));
+    QCOMPARE(StateFile(root.path(), fixedClock()).read(), next);
+    QVERIFY(writer.write(state));
+    QCOMPARE(StateFile(root.path(), fixedClock()).read(), state);
 }
 
 void TestStateFile::missingFileIsNotSetAside() {

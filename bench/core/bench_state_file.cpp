@@ -1,0 +1,130 @@
+// Saving and loading a large, realistic state: StateFile against a bare POSIX
+// write + fsync + rename of the same bytes, measured in the same run.
+#include "StateFile.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int rounds = 41;
+
+DaylaState realisticState()
+{
+    const char* const words[] = {"Call",  "the",    "bank",   "about", "invoice", "review",
+                                 "notes", "slides", "Book",   "train", "tickets", "Grüße",
+                                 "team",  "plan",   "sprint", "email", "follow",  "up/down"};
+    auto title = [&words](int seed) {
+        QString text;
+        for (int w = 0; w < 3 + seed % 5; ++w)
+            text += QString::fromUtf8(words[(seed * 7 + w * 3) % 18]) + QLatin1Char(' ');
+        return text.trimmed();
+    };
+    auto status = [](int seed) {
+        return seed % 3 == 0 ? ItemStatus::done
+                             : (seed % 3 == 1 ? ItemStatus::open : ItemStatus::inProgress);
+    };
+    DaylaState state;
+    int seed = 0;
+    for (int i = 0; i < 50; ++i, ++seed)
+        state.items.append({QUuid::createUuid(), title(seed), status(seed)});
+    for (int day = 0; day < 120; ++day) {
+        ArchivedDay archived{QStringLiteral("2025-%1-%2 18:%3")
+                                 .arg(1 + day % 12, 2, 10, QLatin1Char('0'))
+                                 .arg(1 + day % 28, 2, 10, QLatin1Char('0'))
+                                 .arg(day % 60, 2, 10, QLatin1Char('0')),
+                             {}};
+        for (int i = 0; i < 40; ++i, ++seed)
+            archived.items.append({QUuid::createUuid(), title(seed), status(seed)});
+        state.archive.append(archived);
+    }
+    return state;
+}
+
+bool plainSave(const QByteArray& folder, const QByteArray& bytes)
+{
+    const QByteArray temporary = folder + "/todo.json.tmp";
+    const QByteArray target = folder + "/todo.json";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
+                        bytes.size() &&
+                    ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(temporary.constData(), target.constData()) != 0)
+        return false;
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir ours;
+    QTemporaryDir plain;
+    if (!ours.isValid() || !plain.isValid()) {
+        std::puts("no temporary folder");
+        return 1;
+    }
+    const DaylaState state = realisticState();
+    const QByteArray bytes = state.encode();
+    const QByteArray plainFolder = QFile::encodeName(plain.path());
+    StateFile stateFile(ours.path(), [] { return QDateTime::currentDateTime(); });
+
+    std::vector<double> saves;
+    std::vector<double> plainSaves;
+    QElapsedTimer timer;
+    int failures = 0;
+    // Interleaved so that both see the same disk conditions.
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        failures += stateFile.write(state) ? 0 : 1;
+        saves.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        timer.start();
+        failures += plainSave(plainFolder, bytes) ? 0 : 1;
+        plainSaves.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+
+    std::vector<double> loads;
+    qsizetype loaded = 0;
+    for (int i = 0; i < rounds; ++i) {
+        timer.start();
+        StateFile reader(ours.path(), [] { return QDateTime::currentDateTime(); });
+        loaded += reader.read().archive.size();
+        loads.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+
+    const double save = median(saves);
+    const double plainSaveMs = median(plainSaves);
+    std::printf("state: %lld bytes, %lld entries today, %lld archived days of 40\n",
+                static_cast<long long>(bytes.size()), static_cast<long long>(state.items.size()),
+                static_cast<long long>(state.archive.size()));
+    std::printf("save (encode + private atomic write), median of %d: %.3f ms\n", rounds, save);
+    std::printf("plain write + fsync + rename, median of %d:        %.3f ms\n", rounds,
+                plainSaveMs);
+    std::printf("ratio: %.2f (target <= 1.5)\n", save / plainSaveMs);
+    std::printf("load (read + decode), median of %d: %.3f ms (target <= 5 ms)\n", rounds,
+                median(loads));
+    std::printf("failed writes: %d, archived days loaded per read: %lld\n", failures,
+                static_cast<long long>(loaded / rounds));
+    return 0;
+}

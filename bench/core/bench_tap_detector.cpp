@@ -1,0 +1,91 @@
+// Throughput of the double-tap detector over a long recorded sequence of reports, and a
+// count of heap allocations made while it runs (there must be none).
+#include "TapDetector.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+namespace {
+
+std::atomic<long long> allocations{0};
+
+struct Report {
+    bool down;
+    bool other;
+    double at;
+};
+
+// A day of typing: taps, double taps, chords, long holds and cancels mixed.
+std::vector<Report> recordedSequence(std::size_t count)
+{
+    std::vector<Report> reports;
+    reports.reserve(count);
+    double t = 0;
+    unsigned state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0x7fff;
+    };
+    while (reports.size() + 2 <= count) {
+        const unsigned r = next();
+        const bool other = r % 17 == 0;
+        const double hold = (r % 100 < 80 ? 0.05 : 0.4) + (r % 7) * 0.01;
+        reports.push_back({true, other, t});
+        reports.push_back({false, other, t + hold});
+        t += hold + (r % 10 < 6 ? 0.1 : 0.6);
+    }
+    return reports;
+}
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+int main()
+{
+    const std::vector<Report> reports = recordedSequence(10'000'000);
+    constexpr int passes = 10;
+
+    const long long allocationsBefore = allocations.load();
+    long long answers = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int pass = 0; pass < passes; ++pass) {
+        TapDetector detector;
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            const Report& report = reports[i];
+            if (i % 97 == 96)
+                detector.cancel();
+            answers += detector.flagsChanged(report.down, report.other, report.at) ? 1 : 0;
+        }
+    }
+    const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start);
+    const long long allocationsDuring = allocations.load() - allocationsBefore;
+
+    const double total = static_cast<double>(reports.size()) * passes;
+    std::printf("reports: %.0f in %.3f s, double taps recognised: %lld\n", total,
+                elapsed.count(), answers);
+    std::printf("throughput: %.1f million reports per second (target >= 100)\n",
+                total / elapsed.count() / 1e6);
+    std::printf("heap allocations while detecting: %lld (must be 0)\n", allocationsDuring);
+    return 0;
+}
