@@ -4,34 +4,34 @@
 
 namespace {
 
-int hexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
+// Value of each ASCII hexadecimal digit, -1 for every other character.
+constexpr std::array<signed char, 128> hexDigits = [] {
+    std::array<signed char, 128> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        table['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i) {
+        table['a' + i] = static_cast<signed char>(10 + i);
+        table['A' + i] = static_cast<signed char>(10 + i);
+    }
+    return table;
+}();
 
 // Exactly 8-4-4-4-12 hexadecimal digits, either case, no braces.
 std::optional<QUuid> parseUuid(QStringView text) {
-    if (text.size() != 36)
+    if (text.size() != 36 || text[8] != u'-' || text[13] != u'-' || text[18] != u'-' ||
+        text[23] != u'-')
         return std::nullopt;
     std::array<char, 16> bytes{};
-    int nibble = 0;
+    std::size_t nibble = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (c != u'-')
-                return std::nullopt;
+        if (i == 8 || i == 13 || i == 18 || i == 23)
             continue;
-        }
-        const int value = hexValue(c);
+        const char16_t c = text[i].unicode();
+        const int value = c < hexDigits.size() ? hexDigits[c] : -1;
         if (value < 0)
             return std::nullopt;
-        bytes[static_cast<std::size_t>(nibble / 2)] |=
-            static_cast<char>(nibble % 2 == 0 ? value << 4 : value);
+        bytes[nibble / 2] = static_cast<char>(bytes[nibble / 2] << 4 | value);
         ++nibble;
     }
     return QUuid::fromRfc4122(QByteArrayView(bytes.data(), bytes.size()));
