@@ -16,8 +16,7 @@ namespace {
 
 constexpr int rounds = 41;
 
-DaylaState realisticState()
-{
+DaylaState realisticState() {
     const char* const words[] = {"Call",  "the",    "bank",   "about", "invoice", "review",
                                  "notes", "slides", "Book",   "train", "tickets", "Grüße",
                                  "team",  "plan",   "sprint", "email", "follow",  "up/down"};
@@ -48,16 +47,15 @@ DaylaState realisticState()
     return state;
 }
 
-bool plainSave(const QByteArray& folder, const QByteArray& bytes)
-{
+bool plainSave(const QByteArray& folder, const QByteArray& bytes) {
     const QByteArray temporary = folder + "/todo.json.tmp";
     const QByteArray target = folder + "/todo.json";
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    const bool ok = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
-                        bytes.size() &&
-                    ::fsync(fd) == 0;
+    const bool ok =
+        ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size() &&
+        ::fsync(fd) == 0;
     ::close(fd);
     if (!ok || ::rename(temporary.constData(), target.constData()) != 0)
         return false;
@@ -69,16 +67,14 @@ bool plainSave(const QByteArray& folder, const QByteArray& bytes)
     return true;
 }
 
-double median(std::vector<double> values)
-{
+double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
 }
 
 } // namespace
 
-int main()
-{
+int main() {
     QTemporaryDir ours;
     QTemporaryDir plain;
     if (!ours.isValid() || !plain.isValid()) {

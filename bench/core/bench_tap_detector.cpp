@@ -20,8 +20,7 @@ struct Report {
 };
 
 // A day of typing: taps, double taps, chords, long holds and cancels mixed.
-std::vector<Report> recordedSequence(std::size_t count)
-{
+std::vector<Report> recordedSequence(std::size_t count) {
     std::vector<Report> reports;
     reports.reserve(count);
     double t = 0;
@@ -43,26 +42,22 @@ std::vector<Report> recordedSequence(std::size_t count)
 
 } // namespace
 
-void* operator new(std::size_t size)
-{
+void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size == 0 ? 1 : size))
         return p;
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept
-{
+void operator delete(void* p) noexcept {
     std::free(p);
 }
 
-void operator delete(void* p, std::size_t) noexcept
-{
+void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
-int main()
-{
+int main() {
     const std::vector<Report> reports = recordedSequence(10'000'000);
     constexpr int passes = 10;
 
@@ -71,10 +66,12 @@ int main()
     const auto start = std::chrono::steady_clock::now();
     for (int pass = 0; pass < passes; ++pass) {
         TapDetector detector;
-        for (std::size_t i = 0; i < reports.size(); ++i) {
-            const Report& report = reports[i];
-            if (i % 97 == 96)
+        int untilCancel = 97;
+        for (const Report& report : reports) {
+            if (--untilCancel == 0) {
                 detector.cancel();
+                untilCancel = 97;
+            }
             answers += detector.flagsChanged(report.down, report.other, report.at) ? 1 : 0;
         }
     }
@@ -82,8 +79,8 @@ int main()
     const long long allocationsDuring = allocations.load() - allocationsBefore;
 
     const double total = static_cast<double>(reports.size()) * passes;
-    std::printf("reports: %.0f in %.3f s, double taps recognised: %lld\n", total,
-                elapsed.count(), answers);
+    std::printf("reports: %.0f in %.3f s, double taps recognised: %lld\n", total, elapsed.count(),
+                answers);
     std::printf("throughput: %.1f million reports per second (target >= 100)\n",
                 total / elapsed.count() / 1e6);
     std::printf("heap allocations while detecting: %lld (must be 0)\n", allocationsDuring);
