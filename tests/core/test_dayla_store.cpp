@@ -82,6 +82,7 @@ class TestDaylaStore : public QObject {
     Q_OBJECT
 
 private slots:
+    void defaultStoreUsesTheUsersDataFolder();
     void operations_data();
     void operations();
     void duplicateIds();
@@ -98,6 +99,17 @@ private slots:
     void failedSaveKeepsStateAndNextSaveWritesAll_data();
     void failedSaveKeepsStateAndNextSaveWritesAll();
 };
+
+void TestDaylaStore::defaultStoreUsesTheUsersDataFolder() {
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    QVERIFY2(!dataHome.isEmpty(), "run through run-isolated.sh");
+    DaylaStore store;
+    QCOMPARE(store.fileURL(), dataHome + "/Pinstrip/todo.json");
+    QVERIFY(QFileInfo(dataHome + "/Pinstrip").isDir());
+    store.add("x");
+    QVERIFY(QFileInfo::exists(store.fileURL()));
+    QCOMPARE(DaylaStore().state().items.size(), 1);
+}
 
 void TestDaylaStore::operations_data() {
     QTest::addColumn<Operation>("operation");
