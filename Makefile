@@ -47,7 +47,7 @@ fuzz: deps
 
 stress: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target test_crash_consistency crash_child
+	cmake --build --preset release -j $(JOBS) --target test_crash_consistency
 	tests/run-isolated.sh build/release/tests/reliability/test_crash_consistency \
 		--kills $(STRESS_KILLS) acknowledgedOperationsSurviveKills
 
