@@ -159,7 +159,7 @@ e2e_strip_has_focus() {
 
 e2e_keys() { "$XTOOL" inject "$@"; }
 
-# One Alt tap as a person makes it: <keysym> [hold ms]
+# Two quick taps of the left Alt key, well inside the limits.
 e2e_double_tap() {
     e2e_keys +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
 }
