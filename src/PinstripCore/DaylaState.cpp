@@ -6,9 +6,26 @@
 
 namespace {
 
-// Qt's parser tolerates raw control characters inside strings; JSON does not, and a file
-// that is not valid JSON is rejected as a whole.
-bool hasRawControlInString(const QByteArray& bytes) {
+// Qt's parser tolerates raw control characters inside strings and unknown escapes such as
+// "\q" or "\x41"; JSON allows neither, and a file that is not valid JSON is rejected whole.
+bool isEscapeLetter(char c) {
+    switch (c) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+    case 'u':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool breaksStringRules(const QByteArray& bytes) {
     bool inString = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes.at(i));
@@ -16,6 +33,8 @@ bool hasRawControlInString(const QByteArray& bytes) {
             inString = c == '"';
         } else if (c == '\\') {
             ++i;
+            if (i == bytes.size() || !isEscapeLetter(bytes.at(i)))
+                return true;
         } else if (c == '"') {
             inString = false;
         } else if (c < 0x20) {
@@ -83,7 +102,7 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
-    if (hasRawControlInString(bytes))
+    if (breaksStringRules(bytes))
         return std::nullopt;
     return fromJson(document.object());
 }

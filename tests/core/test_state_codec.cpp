@@ -120,9 +120,9 @@ void TestStateCodec::decodesValidFiles_data() {
                       R"("items":[{"title":"a","color":"red","done":"not looked at",)"
                       R"("status":"open"}]})")
         << QStringList{"a/open"} << 1;
-    QTest::newRow("escaped slash and unicode escapes")
-        << file(item(R"("title":"a\/b \u00e9 \ud83d\ude00")"))
-        << QStringList{QString::fromUtf8("a/b é 😀") + "/open"} << 0;
+    QTest::newRow("every escape")
+        << file(item(R"("title":"a\/b \u00e9 \ud83d\ude00 \"\\\b\f\n\r\t")"))
+        << QStringList{QString::fromUtf8("a/b é 😀 \"\\\b\f\n\r\t") + "/open"} << 0;
     QTest::newRow("empty title") << file(item(R"("title":"")")) << QStringList{"/open"} << 0;
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + file("[]") << QStringList{} << 0;
     QTest::newRow("duplicate key, last wins")
@@ -193,6 +193,9 @@ void TestStateCodec::rejectsFaultyFiles_data() {
     QTest::newRow("invalid UTF-8") << file(item("\"title\":\"a\xFF\""));
     QTest::newRow("overlong UTF-8 slash") << file(item("\"title\":\"a\xC0\xAF\""));
     QTest::newRow("UTF-8 encoded surrogate") << file(item("\"title\":\"\xED\xA0\x80\""));
+    QTest::newRow("unknown escape letter") << file(item(R"("title":"a\qb")"));
+    QTest::newRow("hexadecimal escape") << file(item(R"("title":"Ring \x41")"));
+    QTest::newRow("escaped apostrophe") << file(item(R"("title":"it\'s")"));
     QTest::newRow("raw tab in a string") << file(item("\"title\":\"a\tb\""));
     QTest::newRow("raw NUL in a string") << file(item(QByteArray("\"title\":\"a\0b\"", 13)));
     QTest::newRow("raw NUL after the object") << file("[]") + QByteArray(1, '\0');
