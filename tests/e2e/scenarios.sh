@@ -229,4 +229,18 @@ scenario_double_tap_switch() {
     expect_summoned "Alt, Alt after switching double tap back on"
 }
 
+# Without X11 (a Wayland session, say) nothing system-wide can be watched or grabbed; the
+# program must still start and stay up for the tray menu.
+scenario_without_x11() {
+    (
+        unset DISPLAY
+        export QT_QPA_PLATFORM=offscreen
+        exec "$PINSTRIP"
+    ) >>"$APP_LOG" 2>&1 &
+    PINSTRIP_PID=$!
+    e2e_expect_setting pinstrip.visible true
+    sleep 1
+    kill -0 "$PINSTRIP_PID" || e2e_fail "pinstrip did not keep running without X11"
+}
+
 "scenario_$1"
