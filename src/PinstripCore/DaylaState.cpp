@@ -6,8 +6,6 @@
 
 namespace {
 
-// Qt's parser tolerates raw control characters inside strings and unknown escapes such as
-// "\q" or "\x41"; JSON allows neither, and a file that is not valid JSON is rejected whole.
 bool isEscapeLetter(char c) {
     switch (c) {
     case '"':
@@ -25,11 +23,20 @@ bool isEscapeLetter(char c) {
     }
 }
 
-bool breaksStringRules(const QByteArray& bytes) {
+bool isDigitAt(const QByteArray& bytes, qsizetype i) {
+    return i >= 0 && i < bytes.size() && bytes.at(i) >= '0' && bytes.at(i) <= '9';
+}
+
+// Qt's parser tolerates raw control characters inside strings, unknown escapes such as "\q"
+// or "\x41", and numbers such as ".5" or "1."; JSON allows none of them, and a file that is not
+// valid JSON is rejected whole. Called on text Qt has parsed, so the rest of the grammar holds.
+bool breaksJsonGrammar(const QByteArray& bytes) {
     bool inString = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes.at(i));
         if (!inString) {
+            if (c == '.' && !(isDigitAt(bytes, i - 1) && isDigitAt(bytes, i + 1)))
+                return true;
             inString = c == '"';
         } else if (c == '\\') {
             ++i;
@@ -102,7 +109,7 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
-    if (breaksStringRules(bytes))
+    if (breaksJsonGrammar(bytes))
         return std::nullopt;
     return fromJson(document.object());
 }

@@ -128,6 +128,8 @@ void TestStateCodec::decodesValidFiles_data() {
     QTest::newRow("duplicate key, last wins")
         << QByteArray(R"({"archive":[],"items":[],"items":[{"title":"b"}]})")
         << QStringList{"b/open"} << 0;
+    QTest::newRow("numbers in extra keys")
+        << file("[]").chopped(1) + R"(,"x":[0,-0.5,1.5e+3,2E-2]})" << QStringList{} << 0;
     QTest::newRow("trailing whitespace") << file("[]") + " \n\n" << QStringList{} << 0;
 }
 
@@ -196,6 +198,8 @@ void TestStateCodec::rejectsFaultyFiles_data() {
     QTest::newRow("unknown escape letter") << file(item(R"("title":"a\qb")"));
     QTest::newRow("hexadecimal escape") << file(item(R"("title":"Ring \x41")"));
     QTest::newRow("escaped apostrophe") << file(item(R"("title":"it\'s")"));
+    QTest::newRow("number without an integer part") << file("[]").chopped(1) + R"(,"x":.5})";
+    QTest::newRow("number without a fraction") << file("[]").chopped(1) + R"(,"x":-1.})";
     QTest::newRow("raw tab in a string") << file(item("\"title\":\"a\tb\""));
     QTest::newRow("raw NUL in a string") << file(item(QByteArray("\"title\":\"a\0b\"", 13)));
     QTest::newRow("raw NUL after the object") << file("[]") + QByteArray(1, '\0');
