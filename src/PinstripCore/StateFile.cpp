@@ -45,6 +45,7 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path) {
         return std::nullopt;
     }
     QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(fd, buffer, sizeof buffer);
