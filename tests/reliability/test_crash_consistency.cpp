@@ -9,9 +9,10 @@
 // It drives a store on the real file without end and acknowledges every finished operation
 // on a pipe: one line "<operation index> <SHA-1 of the encoded state>", written after the
 // operation, and with it the save, has returned. A line is shorter than PIPE_BUF, so the
-// parent only ever reads whole lines. In "torn" mode the store's own saves go to a shadow
-// folder and the child rewrites the real file in place, in two halves: the check must then
-// find damaged files, which shows that it can.
+// parent only ever reads whole lines. Two broken writers show that the check can fail: in
+// both the store's own saves go to a shadow folder, and the child either rewrites the real
+// file in place, in two halves (the check must find damaged files), or replaces it one
+// operation late (the check must find lost acknowledged operations).
 #include "StoreScript.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,9 @@
 #include <unistd.h>
 
 namespace {
+
+// Who writes the real file: the store, or one of two broken writers.
+enum class Writer { store, inPlace, late };
 
 struct Figures {
     int kills = 0;
@@ -91,15 +95,21 @@ bool writeInPlace(const QString& path, const QByteArray& bytes) {
     // The pause between the halves gives the kills a window as wide as a slow disk's.
     const size_t half = static_cast<size_t>(bytes.size()) / 2;
     const bool ok =
-        writeAll(fd, bytes.constData(), half) && ::fsync(fd) == 0 && ::usleep(2000) == 0 &&
+        writeAll(fd, bytes.constData(), half) && ::fsync(fd) == 0 && ::usleep(20000) == 0 &&
         writeAll(fd, bytes.constData() + half, static_cast<size_t>(bytes.size()) - half);
     ::close(fd);
     return ok;
 }
 
-[[noreturn]] void work(const QString& folder, quint32 seed, int ackFd, bool torn) {
+bool replace(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + QStringLiteral(".late");
+    return writeInPlace(temporary, bytes) && ::rename(QFile::encodeName(temporary).constData(),
+                                                      QFile::encodeName(path).constData()) == 0;
+}
+
+[[noreturn]] void work(const QString& folder, quint32 seed, int ackFd, Writer writer) {
     QString storeFolder = folder;
-    if (torn) {
+    if (writer != Writer::store) {
         storeFolder = folder + QStringLiteral(".shadow");
         QDir().mkpath(folder);
         QDir().mkpath(storeFolder);
@@ -109,11 +119,18 @@ bool writeInPlace(const QString& path, const QByteArray& bytes) {
     }
     DaylaStore store(storeFolder, StoreScript::clock(seed));
     StoreScript script(seed);
+    QByteArray previous;
     for (quint64 index = 0;; ++index) {
         script.step(store);
         const QByteArray bytes = store.state().encode();
-        if (torn && !writeInPlace(folder + QStringLiteral("/todo.json"), bytes))
+        const QString path = folder + QStringLiteral("/todo.json");
+        if (writer == Writer::inPlace && !writeInPlace(path, bytes))
             ::_exit(1);
+        if (writer == Writer::late) {
+            if (!previous.isNull() && !replace(path, previous))
+                ::_exit(1);
+            previous = bytes;
+        }
         const QByteArray line = QByteArray::number(index) + ' ' +
                                 QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex() +
                                 '\n';
@@ -124,7 +141,7 @@ bool writeInPlace(const QString& path, const QByteArray& bytes) {
 
 class Child {
 public:
-    Child(const QString& folder, quint32 seed, bool torn) {
+    Child(const QString& folder, quint32 seed, Writer writer) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
@@ -133,7 +150,7 @@ public:
             ::close(fds[0]);
             // Never outlive the test, whatever happens to it.
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            work(folder, seed, fds[1], torn);
+            work(folder, seed, fds[1], writer);
         }
         ::close(fds[1]);
         if (m_pid < 0) {
@@ -196,6 +213,8 @@ private:
 
 } // namespace
 
+Q_DECLARE_METATYPE(Writer)
+
 class CrashConsistencyTest : public QObject {
     Q_OBJECT
 
@@ -204,15 +223,16 @@ public:
 
 private slots:
     void acknowledgedOperationsSurviveKills();
-    void damagedFilesAreNoticed();
+    void brokenWritersAreCaught_data();
+    void brokenWritersAreCaught();
 
 private:
-    Figures run(int kills, bool torn);
+    Figures run(int kills, Writer writer);
 
     int m_kills;
 };
 
-Figures CrashConsistencyTest::run(int kills, bool torn) {
+Figures CrashConsistencyTest::run(int kills, Writer writer) {
     Figures figures;
     // On a real disk the save spends most of its time in fsync, so most kills land inside it.
     QTemporaryDir root;
@@ -246,7 +266,7 @@ Figures CrashConsistencyTest::run(int kills, bool torn) {
 
         QElapsedTimer clock;
         clock.start();
-        Child child(folder, seed, torn);
+        Child child(folder, seed, writer);
         if (!child.started())
             return figures;
         // The kill lands at a uniformly random moment of the child's first few operations,
@@ -335,7 +355,7 @@ Figures CrashConsistencyTest::run(int kills, bool torn) {
 }
 
 void CrashConsistencyTest::acknowledgedOperationsSurviveKills() {
-    const Figures f = run(m_kills, false);
+    const Figures f = run(m_kills, Writer::store);
     std::printf("kills %d, intact files %d, unreadable files %d, lost acknowledged operations "
                 "%d, files matching no state %d\n",
                 f.kills, f.intact, f.unreadable, f.lostOperations, f.unknownStates);
@@ -354,16 +374,24 @@ void CrashConsistencyTest::acknowledgedOperationsSurviveKills() {
     QVERIFY(f.acknowledged > m_kills / 2);
 }
 
-void CrashConsistencyTest::damagedFilesAreNoticed() {
-    // The same check against a writer that rewrites the file in place must find damage.
-    const int kills = 40;
-    const Figures f = run(kills, true);
-    std::printf("in-place writer: kills %d, unreadable files %d, lost operations %d, files "
-                "matching no state %d\n",
+void CrashConsistencyTest::brokenWritersAreCaught_data() {
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<bool>("damages"); // else it loses acknowledged operations
+    QTest::newRow("rewrites the file in place") << Writer::inPlace << true;
+    QTest::newRow("replaces the file one operation late") << Writer::late << false;
+}
+
+void CrashConsistencyTest::brokenWritersAreCaught() {
+    QFETCH(Writer, writer);
+    QFETCH(bool, damages);
+    const int kills = 25;
+    const Figures f = run(kills, writer);
+    std::printf("broken writer: kills %d, unreadable files %d, lost acknowledged operations %d, "
+                "files matching no state %d\n",
                 f.kills, f.unreadable, f.lostOperations, f.unknownStates);
     std::fflush(stdout);
     QCOMPARE(f.kills, kills);
-    QVERIFY(f.unreadable + f.lostOperations + f.unknownStates > 0);
+    QVERIFY(damages ? f.unreadable > 0 : f.lostOperations > 0);
 }
 
 int main(int argc, char** argv) {
