@@ -28,7 +28,8 @@ public:
 
     // The decoded state, or the empty state on any failure.
     [[nodiscard]] DaylaState read();
-    // False when encoding or writing failed; the previous file is then untouched.
+    // False when an unreadable file could not be set aside or the write failed; the previous
+    // file is then untouched.
     bool write(const DaylaState& state);
 
 private:
