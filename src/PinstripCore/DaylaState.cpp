@@ -6,6 +6,9 @@
 
 namespace {
 
+const QByteArray byteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray escapedByteOrderMark = QByteArrayLiteral("\\ufeff");
+
 bool isEscapeLetter(char c) {
     switch (c) {
     case '"':
@@ -29,7 +32,7 @@ bool isDigitAt(const QByteArray& bytes, qsizetype i) {
 
 // Qt's parser tolerates raw control characters inside strings, unknown escapes such as "\q"
 // or "\x41", and numbers such as ".5" or "1."; JSON allows none of them, and a file that is not
-// valid JSON is rejected whole. Called on text Qt has parsed, so the rest of the grammar holds.
+// valid JSON is rejected whole. Only these faults are looked for; the parser finds the rest.
 bool breaksJsonGrammar(const QByteArray& bytes) {
     bool inString = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -104,12 +107,20 @@ QJsonObject DaylaState::toJson(const QJsonArray& archive, const QList<DaylaItem>
 }
 
 std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
+    if (breaksJsonGrammar(bytes))
+        return std::nullopt;
+    // Qt's parser drops U+FEFF written as raw bytes at the start of a string; as an escape it
+    // survives. A byte order mark opening the file is still skipped, and one between tokens
+    // becomes an escape outside a string, which the parser rejects as it should.
+    const qsizetype from = bytes.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
+    QByteArray text = bytes;
+    if (bytes.indexOf(byteOrderMark, from) >= 0)
+        text = bytes.left(from) + bytes.mid(from).replace(byteOrderMark, escapedByteOrderMark);
+
     // Qt rejects invalid UTF-8, trailing garbage and runaway nesting itself.
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    if (breaksJsonGrammar(bytes))
         return std::nullopt;
     return fromJson(document.object());
 }
@@ -123,5 +134,8 @@ QByteArray DaylaState::encode(const QJsonObject& object) {
     QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
     if (bytes.endsWith('\n'))
         bytes.chop(1);
+    // U+FEFF only ever stands inside a string here; escaped, it reads back (see decode).
+    if (bytes.contains(byteOrderMark))
+        bytes.replace(byteOrderMark, escapedByteOrderMark);
     return bytes;
 }

@@ -124,6 +124,8 @@ void TestStateCodec::decodesValidFiles_data() {
         << file(item(R"("title":"a\/b \u00e9 \ud83d\ude00 \"\\\b\f\n\r\t")"))
         << QStringList{QString::fromUtf8("a/b é 😀 \"\\\b\f\n\r\t") + "/open"} << 0;
     QTest::newRow("empty title") << file(item(R"("title":"")")) << QStringList{"/open"} << 0;
+    QTest::newRow("U+FEFF opening a title") << file(item("\"title\":\"\xEF\xBB\xBFx\""))
+                                            << QStringList{QString(QChar(0xFEFF)) + "x/open"} << 0;
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + file("[]") << QStringList{} << 0;
     QTest::newRow("duplicate key, last wins")
         << QByteArray(R"({"archive":[],"items":[],"items":[{"title":"b"}]})")
@@ -200,6 +202,9 @@ void TestStateCodec::rejectsFaultyFiles_data() {
     QTest::newRow("escaped apostrophe") << file(item(R"("title":"it\'s")"));
     QTest::newRow("number without an integer part") << file("[]").chopped(1) + R"(,"x":.5})";
     QTest::newRow("number without a fraction") << file("[]").chopped(1) + R"(,"x":-1.})";
+    QTest::newRow("byte order mark between tokens")
+        << QByteArray("{\"archive\":[],\xEF\xBB\xBF\"items\":[]}");
+    QTest::newRow("escape of a byte order mark") << file(item("\"title\":\"\\\xEF\xBB\xBF\""));
     QTest::newRow("raw tab in a string") << file(item("\"title\":\"a\tb\""));
     QTest::newRow("raw NUL in a string") << file(item(QByteArray("\"title\":\"a\0b\"", 13)));
     QTest::newRow("raw NUL after the object") << file("[]") + QByteArray(1, '\0');
@@ -256,6 +261,7 @@ void TestStateCodec::roundTripKeepsEveryText_data() {
     QTest::newRow("NUL") << QString("a") + QChar(0) + "b";
     QTest::newRow("non-ASCII") << QString::fromUtf8("Grüße · 東京 · 😀");
     QTest::newRow("line and paragraph separators") << QString("a") + QChar(0x2028) + QChar(0x2029);
+    QTest::newRow("U+FEFF at the start") << QString(QChar(0xFEFF)) + "a" + QChar(0xFEFF);
     QTest::newRow("lone surrogate") << QString("a") + QChar(0xD800) + "b";
     QTest::newRow("empty") << QString();
 }
