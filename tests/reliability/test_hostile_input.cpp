@@ -223,6 +223,7 @@ void TestHostileInput::titlesSurviveTheFile_data() {
                           "\U0001F1E9\U0001F1EA \U0001F44D\U0001F3FD \u2764\uFE0F");
     QTest::newRow("noncharacters and private use")
         << QStringLiteral("\uFFFE\uFFFF\uFDD0\uE000\U0010FFFD\U000FFFFF");
+    QTest::newRow("zero-width no-break space first") << QStringLiteral("\uFEFFinvisible start");
     QTest::newRow("JSON syntax") << QStringLiteral("\"}], \"items\": [{\\u0000 /* // */");
 
     QString mixed;
