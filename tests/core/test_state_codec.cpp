@@ -23,7 +23,7 @@ QStringList summary(const QList<DaylaItem>& items) {
     return out;
 }
 
-// The example file from the format description: two entries today, one archived day.
+// Two entries today and one archived day, written by another encoder (" : ", "\/").
 const QByteArray exampleFile = R"({
   "archive" : [
     {
