@@ -6,6 +6,7 @@ target_sources(PinstripApp PRIVATE
     Hotkey.h Hotkey.cpp
     OptionDoubleTap.h OptionDoubleTap.cpp
     platform/HotkeyBackend.h platform/HotkeyBackend.cpp
+    platform/KeyReport.h
     platform/KeySource.h platform/KeySource.cpp
     platform/RawKeyTranslator.h platform/RawKeyTranslator.cpp
     platform/x11/X11Hotkey.h platform/x11/X11Hotkey.cpp

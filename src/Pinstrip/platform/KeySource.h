@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RawKeyTranslator.h"
+#include "KeyReport.h"
 
 #include <functional>
 #include <memory>

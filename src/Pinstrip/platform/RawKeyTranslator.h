@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KeyReport.h"
+
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -27,14 +29,6 @@ inline constexpr std::uint32_t NumLock = 0xff7f;
 inline constexpr std::uint32_t IsoLevel3Shift = 0xfe03;
 inline constexpr std::uint32_t IsoLevel5Shift = 0xfe11;
 } // namespace Keysym
-
-// What one raw input event means for the double-tap detector.
-struct KeyReport {
-    enum class Kind : std::uint8_t { None, Flags, Cancel };
-    Kind kind = Kind::None;
-    bool modifierDown = false;   // either Alt key is held after this event
-    bool otherModifiers = false; // a modifier that spoils a clean tap is held
-};
 
 // Turns raw key and button events into detector reports. It tracks which keys are held itself,
 // because raw events carry no modifier state. Alt is recognised by keysym, not by the modifier
