@@ -54,6 +54,48 @@ bool breaksJsonGrammar(const QByteArray& bytes) {
     return false;
 }
 
+QJsonArray itemsToJson(const QList<DaylaItem>& items) {
+    QJsonArray array;
+    for (const DaylaItem& item : items)
+        array.append(item.toJson());
+    return array;
+}
+
+QJsonArray archiveToJson(const QList<ArchivedDay>& archive) {
+    QJsonArray array;
+    for (const ArchivedDay& day : archive)
+        array.append(day.toJson());
+    return array;
+}
+
+QJsonObject stateObject(const QJsonArray& archive, const QJsonArray& items) {
+    QJsonObject object;
+    object.insert(QLatin1String("archive"), archive);
+    object.insert(QLatin1String("items"), items);
+    return object;
+}
+
+// Qt's indented form of the whole file: keys sorted (QJsonObject keeps them so), every member
+// and element on its own line, nested indentation, no line break after the closing brace.
+QByteArray layout(const QJsonObject& object) {
+    QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    // U+FEFF only ever stands inside a string here; escaped, it reads back (see decode).
+    if (bytes.contains(byteOrderMark))
+        bytes.replace(byteOrderMark, escapedByteOrderMark);
+    return bytes;
+}
+
+// The line break before the top-level "items" key. Quotation marks inside strings are escaped,
+// so the key's text cannot occur in a title or a date; with an empty archive the first
+// occurrence is the top-level key, with an empty list of items the last one is.
+qsizetype itemsLineStart(const QByteArray& bytes, bool archiveEmpty) {
+    const QByteArray key = QByteArrayLiteral("\"items\"");
+    const qsizetype at = archiveEmpty ? bytes.indexOf(key) : bytes.lastIndexOf(key);
+    return bytes.lastIndexOf('\n', at);
+}
+
 } // namespace
 
 std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
@@ -86,24 +128,7 @@ std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
 }
 
 QJsonObject DaylaState::toJson() const {
-    return toJson(archiveToJson(archive), items);
-}
-
-QJsonArray DaylaState::archiveToJson(const QList<ArchivedDay>& archive) {
-    QJsonArray array;
-    for (const ArchivedDay& day : archive)
-        array.append(day.toJson());
-    return array;
-}
-
-QJsonObject DaylaState::toJson(const QJsonArray& archive, const QList<DaylaItem>& items) {
-    QJsonArray itemArray;
-    for (const DaylaItem& item : items)
-        itemArray.append(item.toJson());
-    QJsonObject object;
-    object.insert(QLatin1String("archive"), archive);
-    object.insert(QLatin1String("items"), itemArray);
-    return object;
+    return stateObject(archiveToJson(archive), itemsToJson(items));
 }
 
 std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
@@ -126,16 +151,15 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
 }
 
 QByteArray DaylaState::encode() const {
-    return encode(toJson());
+    return encodedArchivePart(archive) + encodedItemsPart(items);
 }
 
-QByteArray DaylaState::encode(const QJsonObject& object) {
-    // QJsonObject keeps its keys sorted; Indented puts every member and element on its own line.
-    QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    // U+FEFF only ever stands inside a string here; escaped, it reads back (see decode).
-    if (bytes.contains(byteOrderMark))
-        bytes.replace(byteOrderMark, escapedByteOrderMark);
-    return bytes;
+QByteArray DaylaState::encodedArchivePart(const QList<ArchivedDay>& archive) {
+    const QByteArray whole = layout(stateObject(archiveToJson(archive), QJsonArray()));
+    return whole.left(itemsLineStart(whole, false));
+}
+
+QByteArray DaylaState::encodedItemsPart(const QList<DaylaItem>& items) {
+    const QByteArray whole = layout(stateObject(QJsonArray(), itemsToJson(items)));
+    return whole.mid(itemsLineStart(whole, true));
 }

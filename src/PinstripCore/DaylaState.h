@@ -4,7 +4,6 @@
 #include "DaylaItem.h"
 
 #include <QByteArray>
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
@@ -25,9 +24,8 @@ struct DaylaState {
     // UTF-8, keys sorted, one member or element per line, nested indentation, no final newline.
     [[nodiscard]] QByteArray encode() const;
 
-    // The steps of encode(), for a writer that keeps the encoded archive between saves.
-    [[nodiscard]] static QJsonArray archiveToJson(const QList<ArchivedDay>& archive);
-    [[nodiscard]] static QJsonObject toJson(const QJsonArray& archive,
-                                            const QList<DaylaItem>& items);
-    [[nodiscard]] static QByteArray encode(const QJsonObject& object);
+    // encode() in two parts, split at the line of the top-level "items" key: all of the file
+    // up to it, and the rest. A writer may keep the first while the archive does not change.
+    [[nodiscard]] static QByteArray encodedArchivePart(const QList<ArchivedDay>& archive);
+    [[nodiscard]] static QByteArray encodedItemsPart(const QList<DaylaItem>& items);
 };

@@ -164,13 +164,13 @@ bool StateFile::write(const DaylaState& state) {
         m_setAsidePending = false;
     }
 
-    // The archive changes only when a day is archived; while the list handed in still shares
-    // its data with the one encoded last time, that encoding is reused.
-    if (!state.archive.isSharedWith(m_encodedArchive)) {
-        m_archiveJson = DaylaState::archiveToJson(state.archive);
+    // The archive, nearly all of a large file, changes only when a day is archived; while the
+    // list handed in still shares its data with the one encoded last time, that part is reused.
+    if (m_archivePart.isEmpty() || !state.archive.isSharedWith(m_encodedArchive)) {
+        m_archivePart = DaylaState::encodedArchivePart(state.archive);
         m_encodedArchive = state.archive;
     }
-    const QByteArray bytes = DaylaState::encode(DaylaState::toJson(m_archiveJson, state.items));
+    const QByteArray bytes = m_archivePart + DaylaState::encodedItemsPart(state.items);
     const QByteArray folder = QFile::encodeName(m_folder);
     QByteArray temporary = folder + "/.todo.json.XXXXXX";
     // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.

@@ -2,8 +2,8 @@
 
 #include "DaylaState.h"
 
+#include <QByteArray>
 #include <QDateTime>
-#include <QJsonArray>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -41,5 +41,5 @@ private:
     Clock m_clock;
     bool m_setAsidePending = false;
     QList<ArchivedDay> m_encodedArchive;
-    QJsonArray m_archiveJson;
+    QByteArray m_archivePart;
 };

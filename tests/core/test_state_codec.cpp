@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QTest>
 
+Q_DECLARE_METATYPE(DaylaState)
+
 namespace {
 
 const QByteArray idA = "0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46A";
@@ -84,6 +86,8 @@ private slots:
     void legacyDoneAndExtraKeysVanishOnWrite();
     void roundTripKeepsEveryText_data();
     void roundTripKeepsEveryText();
+    void encodingIsQtsLayoutOfTheWhole_data();
+    void encodingIsQtsLayoutOfTheWhole();
     void exampleIsWrittenWithSameContentAndOrder();
     void emptyStateLayout();
 };
@@ -278,6 +282,26 @@ void TestStateCodec::roundTripKeepsEveryText() {
     const std::optional<DaylaState> back = DaylaState::decode(bytes);
     QVERIFY(back);
     QCOMPARE(*back, state);
+}
+
+void TestStateCodec::encodingIsQtsLayoutOfTheWhole_data() {
+    QTest::addColumn<DaylaState>("state");
+
+    // Titles that look like the member the encoding is split at.
+    const QString tricky = QStringLiteral("\n    \"items\": [\n\"items\"");
+    const DaylaItem item{QUuid::createUuid(), tricky, ItemStatus::open};
+    const ArchivedDay day{tricky, {item, item}};
+    QTest::newRow("empty") << DaylaState{};
+    QTest::newRow("items only") << DaylaState{{item}, {}};
+    QTest::newRow("archive only") << DaylaState{{}, {day}};
+    QTest::newRow("both") << DaylaState{{item, item}, {day, day, ArchivedDay{"d", {}}}};
+}
+
+void TestStateCodec::encodingIsQtsLayoutOfTheWhole() {
+    QFETCH(DaylaState, state);
+    QCOMPARE(state.encode(),
+             QJsonDocument(state.toJson()).toJson(QJsonDocument::Indented).chopped(1));
+    QCOMPARE(DaylaState::decode(state.encode()), std::optional<DaylaState>(state));
 }
 
 void TestStateCodec::exampleIsWrittenWithSameContentAndOrder() {
