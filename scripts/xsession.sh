@@ -31,7 +31,7 @@ xsession_start() {
         xsession_stop
     done
     [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || { echo "xsession: no display" >&2; return 1; }
-    openbox --config-file /dev/null >/dev/null 2>&1 &
+    openbox >/dev/null 2>&1 &
     XSESSION_PIDS+=($!)
     xsession_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
         { echo "xsession: openbox did not start" >&2; return 1; }

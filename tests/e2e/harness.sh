@@ -64,7 +64,7 @@ e2e_start_display_and_wm() {
     e2e_wait 20 test -s "$number_file" || e2e_fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$number_file")"
     e2e_wait 10 xdpyinfo || e2e_fail "display $DISPLAY does not answer"
-    e2e_spawn openbox --config-file /dev/null
+    e2e_spawn openbox
     e2e_wait 10 sh -c "kill -0 $E2E_SPAWNED && xprop -root _NET_SUPPORTING_WM_CHECK |
         grep -q 'window id'" && return 0
     e2e_stop_all
