@@ -32,9 +32,10 @@ Item {
     implicitHeight: collapsed ? pill.implicitHeight : expanded.fittedHeight
 
     // A press that turns into a drag anywhere on the background moves the window; plain
-    // clicks still reach the buttons and rows.
+    // clicks still reach the buttons and rows, and a drag in the field selects text.
     DragHandler {
         target: null
+        enabled: !field.hovered
         onActiveChanged: {
             if (active && root.Window.window)
                 root.Window.window.startSystemMove();
@@ -51,45 +52,43 @@ Item {
         id: pill
         objectName: "pill"
         visible: root.collapsed
-        implicitWidth: pillRow.implicitWidth + 20
-        implicitHeight: pillRow.implicitHeight + 12
+        // Sums rather than a positioner, so the size is current as soon as the text changes.
+        implicitWidth: 10 + pillGlyph.implicitWidth + 6 + pillText.implicitWidth + 10
+        implicitHeight: 6 + Math.max(pillGlyph.implicitHeight, pillText.implicitHeight) + 6
         width: implicitWidth
         height: implicitHeight
 
         Accessible.role: Accessible.Button
         Accessible.name: pillText.text
 
-        Row {
-            id: pillRow
+        // The glyph and the text are the click targets, not the padding around them.
+        Text {
+            id: pillGlyph
             x: 10
-            y: 6
-            spacing: 6
-
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                text: "⛴"
-                color: Theme.primary
-                font.family: Theme.fontFamily
-                font.pixelSize: 12
-                MouseArea {
-                    anchors.fill: parent
-                    onClicked: root.store.collapsed = false
-                }
+            anchors.verticalCenter: parent.verticalCenter
+            text: "⛴"
+            color: Theme.primary
+            font.family: Theme.fontFamily
+            font.pixelSize: 12
+            MouseArea {
+                anchors.fill: parent
+                onClicked: root.store.collapsed = false
             }
+        }
 
-            Text {
-                id: pillText
-                objectName: "pillText"
-                anchors.verticalCenter: parent.verticalCenter
-                text: root.itemCount === 0 ? "What's on dayla today?" : root.allDone ? "dayla clear ✓" : root.progressText
-                color: root.allDone ? Theme.green : Theme.primary
-                font.family: root.itemCount > 0 && !root.allDone ? Theme.monoFamily : Theme.fontFamily
-                font.pixelSize: 11
-                font.weight: root.itemCount === 0 ? Font.Medium : Font.DemiBold
-                MouseArea {
-                    anchors.fill: parent
-                    onClicked: root.store.collapsed = false
-                }
+        Text {
+            id: pillText
+            objectName: "pillText"
+            x: pillGlyph.x + pillGlyph.implicitWidth + 6
+            anchors.verticalCenter: parent.verticalCenter
+            text: root.itemCount === 0 ? "What's on dayla today?" : root.allDone ? "dayla clear ✓" : root.progressText
+            color: root.allDone ? Theme.green : Theme.primary
+            font.family: root.itemCount > 0 && !root.allDone ? Theme.monoFamily : Theme.fontFamily
+            font.pixelSize: 11
+            font.weight: root.itemCount === 0 ? Font.Medium : Font.DemiBold
+            MouseArea {
+                anchors.fill: parent
+                onClicked: root.store.collapsed = false
             }
         }
     }
@@ -243,6 +242,17 @@ Item {
                     id: items
                     store: root.store
                 }
+                // A list lays out once per frame; rows coming or going change the strip's
+                // size, which the host reads right after the store changed.
+                Connections {
+                    target: items
+                    function onRowsInserted() {
+                        list.forceLayout();
+                    }
+                    function onRowsRemoved() {
+                        list.forceLayout();
+                    }
+                }
                 delegate: TodoRow {
                     width: ListView.view.width
                     listModel: items
@@ -325,6 +335,7 @@ Item {
                     y: 8
                     width: parent.width - 36
                     padding: 0
+                    hoverEnabled: true
                     background: null
                     placeholderText: "Add to today's dayla…"
                     placeholderTextColor: Theme.tertiary
