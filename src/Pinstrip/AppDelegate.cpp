@@ -53,8 +53,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
     m_windowSystem = WindowSystem::create();
     m_engine = std::make_unique<QQmlEngine>();
 
-    m_statusItem = std::make_unique<StatusItem>([this](QMenu& menu) {
-        TrayMenu::fill(menu, menuState(), [guard = QPointer(this)](TrayMenu::Command command) {
+    m_statusItem = std::make_unique<StatusItem>([this](TrayMenu& menu) {
+        menu.fill(menuState(), [guard = QPointer(this)](TrayMenu::Command command) {
             if (guard)
                 guard->run(command);
         });

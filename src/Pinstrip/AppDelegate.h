@@ -14,7 +14,6 @@ class DaylaStore;
 class HistoryWindow;
 class Hotkey;
 class OptionDoubleTap;
-class QMenu;
 class QQmlEngine;
 class SingleInstance;
 class StatusItem;

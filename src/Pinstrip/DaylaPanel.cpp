@@ -101,8 +101,18 @@ void DaylaPanel::relayout() {
     if (const std::optional<QString> stored = m_preferences.anchor())
         anchor = Placement::pointFromString(*stored);
     const Placement::Size fitting{m_root->implicitWidth(), m_root->implicitHeight()};
-    if (const auto frame = Placement::frame(anchor, fitting, visibleFrame))
-        setGeometry(coordinates.fromPlacement(*frame));
+    const auto frame = Placement::frame(anchor, fitting, visibleFrame);
+    if (!frame)
+        return;
+    const QRect target = coordinates.fromPlacement(*frame);
+    const Placement::Rect before = coordinates.toPlacement(geometry());
+    const Placement::Rect after = coordinates.toPlacement(target);
+    m_placed = true;
+    setGeometry(target);
+    // Not every platform reports a move of a hidden or not yet mapped window: a placement that
+    // moves the origin is remembered here, as a move by the user is in moveEvent().
+    if (before.x != after.x || before.y != after.y)
+        panelMoved(target);
 }
 
 void DaylaPanel::resetPosition() {
@@ -112,7 +122,9 @@ void DaylaPanel::resetPosition() {
 
 void DaylaPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
-    panelMoved();
+    // Before its first placement the window sits wherever it was created; that is no anchor.
+    if (m_placed)
+        panelMoved(geometry());
 }
 
 void DaylaPanel::resizeEvent(QResizeEvent* event) {
@@ -122,10 +134,10 @@ void DaylaPanel::resizeEvent(QResizeEvent* event) {
     updateMask();
 }
 
-void DaylaPanel::panelMoved() {
+void DaylaPanel::panelMoved(const QRect& geometry) {
     const std::optional<Screens> screens = m_screens();
     const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
-    const Placement::Rect frame = coordinates.toPlacement(geometry());
+    const Placement::Rect frame = coordinates.toPlacement(geometry);
     m_preferences.setAnchor(Placement::pointToString({frame.maxX(), frame.maxY()}));
 }
 

@@ -49,7 +49,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void panelMoved();
+    void panelMoved(const QRect& geometry);
     void updateMask();
 
     WindowSystem& m_windowSystem;
@@ -58,4 +58,5 @@ private:
     std::unique_ptr<QQuickItem> m_root;
     bool m_allowKey = false;
     bool m_translucent = false;
+    bool m_placed = false;
 };

@@ -1,8 +1,9 @@
 #include "StatusItem.h"
 
+#include "TrayMenu.h"
+
 #include <QFont>
 #include <QIcon>
-#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -30,8 +31,8 @@ QIcon glyphIcon() {
 
 } // namespace
 
-StatusItem::StatusItem(std::function<void(QMenu&)> fillMenu, QObject* parent)
-    : QObject(parent), m_fillMenu(std::move(fillMenu)), m_menu(std::make_unique<QMenu>()),
+StatusItem::StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent)
+    : QObject(parent), m_fillMenu(std::move(fillMenu)), m_menu(std::make_unique<TrayMenu>()),
       m_tray(std::make_unique<QSystemTrayIcon>()) {
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { m_fillMenu(*m_menu); });
     m_tray->setIcon(glyphIcon());

@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-class QMenu;
 class QSystemTrayIcon;
+class TrayMenu;
 
 // The tray icon: the "⛴" glyph with its tooltip. A left click reports clicked(); a right click
 // opens the context menu, which `fillMenu` fills afresh just before it shows.
@@ -17,16 +17,16 @@ public:
     static inline const QString toolTip = QStringLiteral(
         "Pinstrip \u2014 today's list, pinned above everything. Double-tap \u2325 to summon.");
 
-    explicit StatusItem(std::function<void(QMenu&)> fillMenu, QObject* parent = nullptr);
+    explicit StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent = nullptr);
     ~StatusItem() override;
 
-    [[nodiscard]] QMenu& menu() const { return *m_menu; }
+    [[nodiscard]] TrayMenu& menu() const { return *m_menu; }
 
 signals:
     void clicked();
 
 private:
-    std::function<void(QMenu&)> m_fillMenu;
-    std::unique_ptr<QMenu> m_menu;
+    std::function<void(TrayMenu&)> m_fillMenu;
+    std::unique_ptr<TrayMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };

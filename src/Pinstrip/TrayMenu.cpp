@@ -1,16 +1,21 @@
 #include "TrayMenu.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QKeySequence>
-#include <QMenu>
 
-void TrayMenu::fill(QMenu& menu, const State& state, const std::function<void(Command)>& run) {
-    menu.clear();
+namespace {
+
+const QKeySequence quitKey(Qt::CTRL | Qt::Key_Q);
+
+} // namespace
+
+void TrayMenu::fill(const State& state, const std::function<void(Command)>& run) {
+    clear();
     const auto add = [&](const QString& title, Command command) {
         // A lone '&' would mark a mnemonic and vanish from the title.
-        QAction* action =
-            menu.addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
-        QObject::connect(action, &QAction::triggered, &menu, [run, command] { run(command); });
+        QAction* action = addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
+        connect(action, &QAction::triggered, this, [run, command] { run(command); });
         return action;
     };
     const bool needsPermission =
@@ -21,7 +26,7 @@ void TrayMenu::fill(QMenu& menu, const State& state, const std::function<void(Co
     add(QStringLiteral("Add Item (\u2303\u2325T)"), Command::pick);
     add(QStringLiteral("Archive All & Start Fresh"), Command::archive);
     add(QStringLiteral("Archive\u2026"), Command::history);
-    menu.addSeparator();
+    addSeparator();
     add(QStringLiteral("Reset Position"), Command::resetPosition);
     QAction* doubleTap =
         add(needsPermission ? doubleTapNeedsTitle : doubleTapTitle, Command::toggleDoubleTap);
@@ -32,9 +37,18 @@ void TrayMenu::fill(QMenu& menu, const State& state, const std::function<void(Co
     QAction* login = add(QStringLiteral("Launch at Login"), Command::toggleLogin);
     login->setCheckable(true);
     login->setChecked(state.loginEnabled);
-    menu.addSeparator();
+    addSeparator();
     add(QStringLiteral("Check for Updates\u2026"), Command::checkUpdates);
     add(QStringLiteral("About Pinstrip"), Command::about);
-    add(QStringLiteral("Quit Pinstrip"), Command::quit)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quit = add(QStringLiteral("Quit Pinstrip"), Command::quit);
+    m_quit->setShortcut(quitKey);
+}
+
+void TrayMenu::keyPressEvent(QKeyEvent* event) {
+    if (m_quit && event->keyCombination() == quitKey[0]) {
+        close();
+        m_quit->trigger();
+        return;
+    }
+    QMenu::keyPressEvent(event);
 }

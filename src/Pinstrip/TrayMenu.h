@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
-class QMenu;
-
 // The tray icon's context menu, filled afresh from the state of the moment each time it opens.
-class TrayMenu {
+class TrayMenu : public QMenu {
+    Q_OBJECT
+
 public:
     enum class Command {
         toggle,
@@ -34,6 +36,15 @@ public:
     static inline const QString doubleTapNeedsTitle =
         QStringLiteral("Summon on Double-\u2325 \u2014 needs Accessibility");
 
-    // Replaces the menu's entries; choosing one calls `run` with its command.
-    static void fill(QMenu& menu, const State& state, const std::function<void(Command)>& run);
+    using QMenu::QMenu;
+
+    // Replaces the entries; choosing one calls `run` with its command.
+    void fill(const State& state, const std::function<void(Command)>& run);
+
+protected:
+    // A popup's own actions get no shortcuts from Qt, so Control+Q is matched here.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<QAction> m_quit;
 };

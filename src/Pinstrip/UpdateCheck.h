@@ -16,6 +16,7 @@ class UpdateCheck : public QObject {
 
 public:
     enum class Outcome { newerAvailable, upToDate, failed };
+    Q_ENUM(Outcome)
     struct Result {
         Outcome outcome = Outcome::failed;
         QString latestVersion; // as published, when the feed could be read
@@ -42,3 +43,5 @@ private:
     QNetworkAccessManager m_network;
     QPointer<QNetworkReply> m_reply;
 };
+
+Q_DECLARE_METATYPE(UpdateCheck::Result)
