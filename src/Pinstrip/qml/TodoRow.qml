@@ -7,6 +7,7 @@ import Pinstrip
 // properties; `listModel` (the ItemListModel) receives the row's actions, one call per click.
 Item {
     id: row
+    objectName: "todoRow"
 
     required property string itemId
     required property string title
