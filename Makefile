@@ -51,6 +51,17 @@ stress: deps
 	tests/run-isolated.sh build/release/tests/reliability/test_crash_consistency \
 		--kills $(STRESS_KILLS) acknowledgedOperationsSurviveKills
 
+screenshots: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target pinstrip
+	scripts/screenshots.sh build/release/src/Pinstrip/pinstrip
+
+deb: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target pinstrip
+	cd build/release && cpack -G DEB
+	@ls build/release/pinstrip_*.deb
+
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
