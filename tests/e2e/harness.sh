@@ -89,6 +89,13 @@ e2e_focus_target() {
     e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "the target window did not get the keyboard"
 }
 
+# Puts the pointer in the middle of the target window (the window manager chose its place).
+e2e_pointer_to_target() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$TARGET")"
+    "$XTOOL" inject "move:$((X + WIDTH / 2)),$((Y + HEIGHT / 2))"
+}
+
 # The work area as "x y width height".
 e2e_workarea() {
     xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'
