@@ -305,9 +305,10 @@ Figures CrashConsistencyTest::run(int kills, Writer writer) {
                     firstAckAt = lastAckAt;
             }
         }
-        if (firstAckAt < 0)
-            startupMs = std::min(2.0 * startupMs, startupMs * 1.1 + 1);
-        else
+        // Waiting past the estimate without an acknowledgement means the estimate is short.
+        if (firstAckAt < 0 && killAt > startupMs)
+            startupMs = startupMs * 1.2 + 1;
+        else if (firstAckAt >= 0)
             startupMs = 0.9 * startupMs + 0.1 * static_cast<double>(firstAckAt);
         if (acks.size() > 2)
             intervalMs = 0.9 * intervalMs + 0.1 * static_cast<double>(lastAckAt - firstAckAt) /
