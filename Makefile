@@ -48,7 +48,8 @@ fuzz: deps
 stress: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target test_crash_consistency
-	tests/run-isolated.sh build/release/tests/reliability/test_crash_consistency \
+	QTEST_FUNCTION_TIMEOUT=86400000 tests/run-isolated.sh \
+		build/release/tests/reliability/test_crash_consistency \
 		--kills $(STRESS_KILLS) acknowledgedOperationsSurviveKills
 
 screenshots: deps
