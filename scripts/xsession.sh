@@ -15,22 +15,22 @@ xsession_wait() { # <seconds> <command...>: polls until the command succeeds
 }
 
 xsession_start() {
-    local tray=0 compositor=0 n
+    local tray=0 compositor=0
     for arg in "$@"; do
         case $arg in
             --tray) tray=1 ;;
             --compositor) compositor=1 ;;
         esac
     done
-    for n in $(seq 90 190); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
-        XSESSION_PIDS+=($!)
-        export DISPLAY=":$n"
-        if xsession_wait 10 xdpyinfo; then break; fi
-        xsession_stop
-    done
-    [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || { echo "xsession: no display" >&2; return 1; }
+    # Xvfb picks a free display itself and writes its number to fd 3: no race with other runs.
+    local numfile
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+    XSESSION_PIDS+=($!)
+    xsession_wait 20 test -s "$numfile" || { rm -f "$numfile"; echo "xsession: Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(head -n1 "$numfile")"
+    rm -f "$numfile"
+    xsession_wait 10 xdpyinfo || { echo "xsession: no display" >&2; return 1; }
     openbox >/dev/null 2>&1 &
     XSESSION_PIDS+=($!)
     xsession_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
