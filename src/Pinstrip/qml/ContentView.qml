@@ -6,10 +6,12 @@ import Pinstrip
 // The strip's content: the collapsed pill, or the header, today's rows and the input row.
 // Properties set by the host:
 //   store           the DaylaStore (required)
-//   maxHeight       the tallest the strip may be (the work area's height); 0 means no limit.
+//   maxHeight       the tallest the strip may be (the work area's height); 0 means the
+//                   screen's available height, or no limit where there is no screen.
 //                   While the content fits, the strip grows with every row and nothing
-//                   scrolls; beyond that the strip is exactly maxHeight tall and the rows
-//                   scroll between the fixed header and input row.
+//                   scrolls; beyond that the strip is exactly that tall and the rows scroll
+//                   between the fixed header and input row. Never unlimited while a screen
+//                   exists: a list of thousands would otherwise build every row at once.
 //   surfaceOpacity  the background's opacity, below 1 only where a compositor blends it.
 // The root's implicit size is the size the window should have.
 Item {
@@ -27,6 +29,7 @@ Item {
     readonly property int doneCount: store ? store.doneCount : 0
     readonly property bool allDone: store ? store.allDone : false
     readonly property string progressText: doneCount + "/" + itemCount
+    readonly property real heightLimit: maxHeight > 0 ? maxHeight : Math.max(0, Screen.desktopAvailableHeight)
 
     implicitWidth: collapsed ? pill.implicitWidth : 300
     implicitHeight: collapsed ? pill.implicitHeight : expanded.fittedHeight
@@ -105,8 +108,8 @@ Item {
             + (allDoneRow.visible ? allDoneRow.implicitHeight : 0)
             + (inputRow.visible ? inputRow.implicitHeight : 0) + 6
         readonly property real naturalHeight: fixedHeight + list.contentHeight
-        readonly property bool scrolling: root.maxHeight > 0 && naturalHeight > root.maxHeight
-        readonly property real fittedHeight: scrolling ? root.maxHeight : naturalHeight
+        readonly property bool scrolling: root.heightLimit > 0 && naturalHeight > root.heightLimit
+        readonly property real fittedHeight: scrolling ? root.heightLimit : naturalHeight
 
         Column {
             width: parent.width

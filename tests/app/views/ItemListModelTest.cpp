@@ -189,16 +189,6 @@ private slots:
         QCOMPARE(model.rowCount(), 1);
     }
 
-    void unknownStatusTextCallsNothing() {
-        Fixture fixture(stateOf(QStringLiteral("o")));
-        ItemListModel model;
-        model.setStore(fixture.store.get());
-        QSignalSpy calls(fixture.store.get(), &DaylaStore::objectWillChange);
-        model.setStatus(model.index(0).data(ItemListModel::ItemIdRole).toString(),
-                        QStringLiteral("Done"));
-        QCOMPARE(calls.size(), 0);
-    }
-
     void archiveRowsStaySeparate() {
         DaylaState state = stateOf(QStringLiteral("od"));
         for (int day = 0; day < DaylaStore::archiveLimit; ++day)
