@@ -5,7 +5,7 @@ target_sources(PinstripApp PRIVATE
     RowMenu.h RowMenu.cpp
 )
 
-set(pinstrip_view_qml ContentView TodoRow HistoryView IconButton SymbolIcon Theme)
+set(pinstrip_view_qml ContentView TodoRow HistoryView IconButton HoverTip ListScrollBar SymbolIcon Theme)
 set(pinstrip_view_qml_files)
 foreach(name IN LISTS pinstrip_view_qml)
     # Served at qrc:/qt/qml/Pinstrip/<Name>.qml, next to the module's qmldir.

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Pinstrip
 
@@ -260,8 +259,26 @@ Item {
                     width: ListView.view.width
                     listModel: items
                 }
-                ScrollBar.vertical: ScrollBar {
-                    policy: expanded.scrolling ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff
+                // The scroll bar's controls load when the list first outgrows the strip.
+                Loader {
+                    id: scrollBar
+                    active: false
+                    source: "ListScrollBar.qml"
+                    onLoaded: {
+                        item.scrolling = Qt.binding(() => expanded.scrolling);
+                        item.flickable = list;
+                    }
+                }
+                Connections {
+                    target: expanded
+                    function onScrollingChanged() {
+                        if (expanded.scrolling)
+                            scrollBar.active = true;
+                    }
+                }
+                Component.onCompleted: {
+                    if (expanded.scrolling)
+                        scrollBar.active = true;
                 }
 
                 // Settles within a quarter second without overshoot.
@@ -331,20 +348,35 @@ Item {
                     color: Theme.white(0.07)
                 }
 
-                TextField {
+                TextInput {
                     id: field
                     objectName: "inputField"
+                    property string placeholderText: "Add to today's dayla…"
+                    readonly property alias hovered: fieldHover.hovered
                     x: 18
                     y: 8
                     width: parent.width - 36
-                    padding: 0
-                    hoverEnabled: true
-                    background: null
-                    placeholderText: "Add to today's dayla…"
-                    placeholderTextColor: Theme.tertiary
+                    verticalAlignment: TextInput.AlignVCenter
+                    selectByMouse: true
                     color: Theme.primary
                     font.family: Theme.fontFamily
                     font.pixelSize: 12
+
+                    HoverHandler {
+                        id: fieldHover
+                    }
+
+                    Text {
+                        objectName: "placeholder"
+                        width: parent.width
+                        height: parent.height
+                        visible: !field.length && !field.preeditText
+                        text: field.placeholderText
+                        color: Theme.tertiary
+                        font: field.font
+                        verticalAlignment: field.verticalAlignment
+                        elide: Text.ElideRight
+                    }
 
                     onAccepted: {
                         root.store.add(text);

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 
 // A button that is its symbol alone: no chrome, a tooltip after the usual hover delay, the
 // tooltip text as its accessible name. Its hit area reaches a few pixels past the symbol so a
@@ -13,7 +12,7 @@ Item {
     property alias weight: glyph.weight
     property alias cutout: glyph.cutout
     property string tip
-    readonly property alias hovered: button.hovered
+    readonly property alias hovered: button.containsMouse
 
     signal clicked
 
@@ -26,23 +25,33 @@ Item {
         opacity: button.pressed ? 0.55 : 1
     }
 
-    AbstractButton {
+    // A plain mouse area never takes the keyboard from the input field.
+    MouseArea {
         id: button
         anchors.fill: parent
         anchors.margins: -3
-        // Clicking a button must not take the keyboard from the input field.
-        focusPolicy: Qt.NoFocus
         hoverEnabled: true
-        background: null
-        contentItem: null
-        padding: 0
 
         Accessible.role: Accessible.Button
         Accessible.name: root.tip
-        ToolTip.text: root.tip
-        ToolTip.visible: hovered && root.tip !== ""
-        ToolTip.delay: 700
+        Accessible.onPressAction: root.clicked()
 
         onClicked: root.clicked()
+        onContainsMouseChanged: {
+            if (containsMouse && root.tip !== "")
+                tip.active = true;
+        }
+
+        // The tooltip's controls load on the first hover, not with the strip.
+        Loader {
+            id: tip
+            anchors.fill: parent
+            active: false
+            source: "HoverTip.qml"
+            onLoaded: {
+                item.text = Qt.binding(() => root.tip);
+                item.shown = Qt.binding(() => button.containsMouse);
+            }
+        }
     }
 }
