@@ -98,6 +98,10 @@ bool AppDelegate::applicationDidFinishLaunching() {
         relayout();
         m_panel->present();
         m_preferences.setVisible(true);
+        connect(m_panel.get(), &QQuickWindow::frameSwapped, m_statusItem.get(), &StatusItem::show,
+                static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+    } else {
+        m_statusItem->show();
     }
     return true;
 }

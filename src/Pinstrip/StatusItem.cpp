@@ -35,7 +35,6 @@ StatusItem::StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent)
     : QObject(parent), m_fillMenu(std::move(fillMenu)), m_menu(std::make_unique<TrayMenu>()),
       m_tray(std::make_unique<QSystemTrayIcon>()) {
     connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { m_fillMenu(*m_menu); });
-    m_tray->setIcon(glyphIcon());
     m_tray->setToolTip(toolTip);
     m_tray->setContextMenu(m_menu.get());
     connect(m_tray.get(), &QSystemTrayIcon::activated, this,
@@ -43,7 +42,13 @@ StatusItem::StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent)
                 if (reason == QSystemTrayIcon::Trigger)
                     emit clicked();
             });
-    m_tray->show();
 }
 
 StatusItem::~StatusItem() = default;
+
+void StatusItem::show() {
+    if (m_tray->isVisible())
+        return;
+    m_tray->setIcon(glyphIcon());
+    m_tray->show();
+}

@@ -8,8 +8,8 @@
 class QSystemTrayIcon;
 class TrayMenu;
 
-// The tray icon: the "⛴" glyph with its tooltip. A left click reports clicked(); a right click
-// opens the context menu, which `fillMenu` fills afresh just before it shows.
+// The tray icon, once shown: the "⛴" glyph with its tooltip. A left click reports clicked(); a
+// right click opens the context menu, which `fillMenu` fills afresh just before it shows.
 class StatusItem : public QObject {
     Q_OBJECT
 
@@ -21,6 +21,10 @@ public:
     ~StatusItem() override;
 
     [[nodiscard]] TrayMenu& menu() const { return *m_menu; }
+
+    // Puts the icon in the tray. Drawing the glyph loads the colour emoji font, so the caller
+    // picks a moment that does not hold up the strip's first frame.
+    void show();
 
 signals:
     void clicked();
