@@ -153,55 +153,9 @@ void TestStateCodec::decodesValidFiles() {
 void TestStateCodec::rejectsFaultyFiles_data() {
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("truncated") << file("[]").chopped(1);
-    QTest::newRow("not json") << QByteArray("items: []");
-    QTest::newRow("top level array") << QByteArray("[]");
-    QTest::newRow("top level string") << QByteArray("\"x\"");
-    QTest::newRow("trailing garbage") << file("[]") + "x";
-    QTest::newRow("two documents") << file("[]") + file("[]");
-    QTest::newRow("archive missing") << QByteArray(R"({"items":[]})");
-    QTest::newRow("items missing") << QByteArray(R"({"archive":[]})");
-    QTest::newRow("items null") << QByteArray(R"({"archive":[],"items":null})");
-    QTest::newRow("archive null") << QByteArray(R"({"archive":null,"items":[]})");
-    QTest::newRow("items an object") << QByteArray(R"({"archive":[],"items":{}})");
-    QTest::newRow("item a string") << file(R"(["a"])");
-    QTest::newRow("item null") << file("[null]");
-    QTest::newRow("title missing") << file(item(R"("status":"open")"));
-    QTest::newRow("title null") << file(item(R"("title":null)"));
-    QTest::newRow("title a number") << file(item(R"("title":1)"));
-    QTest::newRow("status capitalised") << file(item(R"("title":"a","status":"Open")"));
-    QTest::newRow("status unknown") << file(item(R"("title":"a","status":"later")"));
-    QTest::newRow("status a boolean") << file(item(R"("title":"a","status":true)"));
-    QTest::newRow("done a string") << file(item(R"("title":"a","done":"true")"));
-    QTest::newRow("done a number") << file(item(R"("title":"a","done":1)"));
-    QTest::newRow("id a number") << file(item(R"("title":"a","id":7)"));
-    QTest::newRow("id too short") << file(
-        item(R"("title":"a","id":"0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46")"));
-    QTest::newRow("id in braces") << file(
-        item(R"("title":"a","id":"{0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46A}")"));
-    QTest::newRow("id without hyphens")
-        << file(item(R"("title":"a","id":"0FB04BE2A28A44B5ADA54E91F6E1E46A")"));
-    QTest::newRow("id hyphen misplaced")
-        << file(item(R"("title":"a","id":"0FB04BE-2A28A-44B5-ADA5-4E91F6E1E46A")"));
-    QTest::newRow("id not hex") << file(
-        item(R"("title":"a","id":"0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46G")"));
-    QTest::newRow("id padded") << file(
-        item(R"("title":"a","id":" 0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46")"));
-    QTest::newRow("archived day date missing") << file("[]", R"([{"items":[]}])");
-    QTest::newRow("archived day date null") << file("[]", R"([{"date":null,"items":[]}])");
-    QTest::newRow("archived day date a number") << file("[]", R"([{"date":1,"items":[]}])");
-    QTest::newRow("archived day items missing") << file("[]", R"([{"date":"d"}])");
-    QTest::newRow("archived day not an object") << file("[]", "[[]]");
     QTest::newRow("fault deep in the archive") << file(
         R"([{"title":"fine"}])",
         R"([{"date":"d","items":[]},{"date":"e","items":[{"title":"a","status":"DONE"}]}])");
-    QTest::newRow("one bad item among good ones")
-        << file(R"([{"title":"a"},{"title":"b"},{"title":"c","status":"x"}])");
-    QTest::newRow("invalid UTF-8") << file(item("\"title\":\"a\xFF\""));
-    QTest::newRow("overlong UTF-8 slash") << file(item("\"title\":\"a\xC0\xAF\""));
-    QTest::newRow("UTF-8 encoded surrogate") << file(item("\"title\":\"\xED\xA0\x80\""));
-    QTest::newRow("unknown escape letter") << file(item(R"("title":"a\qb")"));
     QTest::newRow("hexadecimal escape") << file(item(R"("title":"Ring \x41")"));
     QTest::newRow("escaped apostrophe") << file(item(R"("title":"it\'s")"));
     QTest::newRow("number without an integer part") << file("[]").chopped(1) + R"(,"x":.5})";
@@ -209,12 +163,6 @@ void TestStateCodec::rejectsFaultyFiles_data() {
     QTest::newRow("byte order mark between tokens")
         << QByteArray("{\"archive\":[],\xEF\xBB\xBF\"items\":[]}");
     QTest::newRow("escape of a byte order mark") << file(item("\"title\":\"\\\xEF\xBB\xBF\""));
-    QTest::newRow("raw tab in a string") << file(item("\"title\":\"a\tb\""));
-    QTest::newRow("raw NUL in a string") << file(item(QByteArray("\"title\":\"a\0b\"", 13)));
-    QTest::newRow("raw NUL after the object") << file("[]") + QByteArray(1, '\0');
-    QTest::newRow("nesting beyond the parser's limit")
-        << QByteArray(R"({"archive":[],"items":[],"x":)") + QByteArray(100000, '[') +
-               QByteArray(100000, ']') + "}";
 }
 
 void TestStateCodec::rejectsFaultyFiles() {

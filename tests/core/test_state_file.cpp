@@ -80,7 +80,6 @@ private slots:
     void secondSetAsideNeverOverwritesFirst();
     void failedSetAsideKeepsTheFileAndWritesNothing();
     void fifoDoesNotHangTheRead();
-    void symlinkIsReplacedNotWrittenThrough();
     void failedWriteLeavesPreviousFile();
 };
 
@@ -223,22 +222,6 @@ void TestStateFile::fifoDoesNotHangTheRead() {
     QCOMPARE(::lstat(QFile::encodeName(root.path() + "/" + setAsideName).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
     QCOMPARE(entries(root.path()), (QStringList{"todo.json", setAsideName}));
-}
-
-void TestStateFile::symlinkIsReplacedNotWrittenThrough() {
-    QTemporaryDir root;
-    QTemporaryDir elsewhere;
-    const QString target = elsewhere.path() + "/victim";
-    const DaylaState planted = sampleState();
-    put(target, planted.encode());
-    QVERIFY(QFile::link(target, root.path() + "/todo.json"));
-
-    StateFile stateFile(root.path(), fixedClock());
-    QCOMPARE(stateFile.read(), planted);
-    QVERIFY(stateFile.write(DaylaState{}));
-    QVERIFY(!QFileInfo(root.path() + "/todo.json").isSymLink());
-    QCOMPARE(contents(root.path() + "/todo.json"), DaylaState{}.encode());
-    QCOMPARE(contents(target), planted.encode());
 }
 
 void TestStateFile::failedWriteLeavesPreviousFile() {
