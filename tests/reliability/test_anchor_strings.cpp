@@ -51,41 +51,13 @@ QString misplaced(const QString& text) {
 }
 
 QString randomAnchorText(std::mt19937& random) {
-    static const QStringList numbers{
-        QStringLiteral("nan"),
-        QStringLiteral("NaN"),
-        QStringLiteral("-nan"),
-        QStringLiteral("inf"),
-        QStringLiteral("-inf"),
-        QStringLiteral("Infinity"),
-        QStringLiteral("1e308"),
-        QStringLiteral("-1e308"),
-        QStringLiteral("1e309"),
-        QStringLiteral("-1e309"),
-        QStringLiteral("1.7976931348623157e308"),
-        QStringLiteral("4.9e-324"),
-        QStringLiteral("-0"),
-        QStringLiteral("0"),
-        QStringLiteral("0x1p10"),
-        QStringLiteral("1e-400"),
-        QStringLiteral("-99999999"),
-        QStringLiteral("1424"),
-        QStringLiteral("867.5"),
-        QStringLiteral("-16"),
-        QStringLiteral(".5"),
-        QStringLiteral("-.5"),
-        QStringLiteral("+7"),
-        QStringLiteral("1e"),
-        QStringLiteral("--3"),
-        QStringLiteral("1.2.3"),
-        QStringLiteral("\u0661\u0662"),
-        QStringLiteral("\uff11\uff12"),
-        QStringLiteral("9e99999999999"),
-    };
-    static const QStringList glue{QStringLiteral("{"),  QStringLiteral("}"), QStringLiteral(", "),
-                                  QStringLiteral(","),  QStringLiteral(" "), QStringLiteral(""),
-                                  QStringLiteral("\0"), QStringLiteral("x"), QStringLiteral("\n"),
-                                  QStringLiteral("e"),  QStringLiteral("-"), QStringLiteral(".")};
+    static const QStringList numbers =
+        QStringLiteral("nan NaN -nan inf -inf Infinity 1e308 -1e308 1e309 -1e309 "
+                       "1.7976931348623157e308 4.9e-324 -0 0 0x1p10 1e-400 -99999999 1424 "
+                       "867.5 -16 .5 -.5 +7 1e --3 1.2.3 \u0661\u0662 \uff11\uff12 9e99999999999")
+            .split(u' ');
+    static const QStringList glue = QStringList{QString(), QString(QChar(0)), QStringLiteral(" ")} +
+                                    QStringLiteral("{|}|, |,|x|\n|e|-|.").split(u'|');
     auto pick = [&random](const QStringList& from) {
         return from.at(std::uniform_int_distribution<qsizetype>(0, from.size() - 1)(random));
     };
