@@ -34,6 +34,14 @@ std::unique_ptr<QQuickItem> contentOf(QSizeF size) {
     return item;
 }
 
+// Gives the panel content of that fitting size and shows it.
+bool presentWith(DaylaPanel& panel, QSizeF size) {
+    panel.setContent(contentOf(size));
+    panel.relayout();
+    panel.present();
+    return QTest::qWaitForWindowExposed(&panel);
+}
+
 } // namespace
 
 class DaylaPanelTest : public QObject {
@@ -97,10 +105,7 @@ private slots:
         DaylaPanel panel(windowSystem, preferences, [&] {
             return DaylaPanel::Screens{screen, workArea};
         });
-        panel.setContent(contentOf(content));
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(presentWith(panel, content));
 
         QTRY_COMPARE(panel.geometry(), expected);
         QTRY_COMPARE(preferences.anchor().value_or(QString()), anchorAfter);
@@ -120,10 +125,7 @@ private slots:
         preferences.setAnchor(QStringLiteral("{700, 500}"));
         QuietWindowSystem windowSystem(true);
         DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        panel.setContent(contentOf({300, 120}));
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(presentWith(panel, QSizeF(300, 120)));
         QTRY_COMPARE(panel.geometry(), QRect(400, 400, 300, 120));
 
         setFitting(panel.content(), QSizeF(content.width(), content.height()));
@@ -139,10 +141,7 @@ private slots:
         Preferences preferences;
         QuietWindowSystem windowSystem(true);
         DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        panel.setContent(contentOf({0, 0}));
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(presentWith(panel, QSizeF(0, 0)));
         QTest::qWait(20);
         QVERIFY(!preferences.anchor());
 
@@ -155,10 +154,7 @@ private slots:
         Preferences preferences;
         QuietWindowSystem windowSystem(true);
         DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        panel.setContent(contentOf({300, 120}));
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(presentWith(panel, QSizeF(300, 120)));
 
         panel.setPosition(500, 300); // what a drag by the background ends in
         QTRY_COMPARE(preferences.anchor().value_or(QString()), QStringLiteral("{800, 600}"));
@@ -204,10 +200,7 @@ private slots:
         Preferences preferences;
         QuietWindowSystem windowSystem(compositor);
         DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        panel.setContent(contentOf({300, 120}));
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(presentWith(panel, QSizeF(300, 120)));
         QTRY_COMPARE(panel.size(), QSize(300, 120));
 
         QCOMPARE(panel.translucent(), compositor);

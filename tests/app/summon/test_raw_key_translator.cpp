@@ -67,45 +67,39 @@ private slots:
         QTest::addColumn<QString>("events");
         QTest::addColumn<QString>("reports");
 
-        QTest::newRow("left Alt tap") << "+Alt_L -Alt_L"
-                                      << "down up";
-        QTest::newRow("right Alt tap") << "+Alt_R -Alt_R"
-                                       << "down up";
-        QTest::newRow("both Alts overlap") << "+Alt_L +Alt_R -Alt_L -Alt_R"
-                                           << "down down down up";
-        QTest::newRow("Shift joins a held Alt") << "+Alt_L +Shift_L -Shift_L -Alt_L"
-                                                << "down down+other down up";
+        QTest::newRow("left Alt tap") << QString("+Alt_L -Alt_L") << "down up";
+        QTest::newRow("right Alt tap") << QString("+Alt_R -Alt_R") << "down up";
+        QTest::newRow("both Alts overlap")
+            << QString("+Alt_L +Alt_R -Alt_L -Alt_R") << "down down down up";
+        QTest::newRow("Shift joins a held Alt")
+            << QString("+Alt_L +Shift_L -Shift_L -Alt_L") << "down down+other down up";
         for (const char* other : {"Shift_R", "Control_L", "Control_R", "Super_L", "Meta_R",
                                   "Hyper_L", "ISO_Level3_Shift", "Mode_switch"}) {
             QTest::addRow("Alt tap while %s is held", other)
                 << QString("+%1 +Alt_L -Alt_L -%1").arg(other) << "up+other down+other up+other up";
         }
-        QTest::newRow("Caps Lock is ignored") << "+Caps_Lock +Alt_L -Caps_Lock -Alt_L"
-                                              << "none down none up";
-        QTest::newRow("Num Lock is ignored") << "+Alt_L +Num_Lock -Num_Lock -Alt_L"
-                                             << "down none none up";
-        QTest::newRow("another key cancels") << "+Alt_L +e -e -Alt_L"
-                                             << "down cancel none up";
-        QTest::newRow("Return cancels") << "+Return -Return"
-                                        << "cancel none";
-        QTest::newRow("a key without keysym is no Alt") << "+unmapped -unmapped"
-                                                        << "cancel none";
-        QTest::newRow("held key auto-repeats keep cancelling") << "+e +e +e -e"
-                                                               << "cancel cancel cancel none";
-        QTest::newRow("Alt auto-repeat changes nothing") << "+Alt_L +Alt_L +Alt_L -Alt_L"
-                                                         << "down none none up";
-        QTest::newRow("duplicate release changes nothing") << "+Alt_L -Alt_L -Alt_L"
-                                                           << "down up none";
-        QTest::newRow("release never seen pressed") << "-Alt_L -Shift_L"
-                                                    << "none none";
-        QTest::newRow("left button cancels") << "click1"
-                                             << "cancel";
-        QTest::newRow("middle and right buttons cancel") << "click2 click3"
-                                                         << "cancel cancel";
-        QTest::newRow("side buttons cancel") << "click8 click9"
-                                             << "cancel cancel";
-        QTest::newRow("scrolling is no click") << "click4 click5 click6 click7"
-                                               << "none none none none";
+        QTest::newRow("Caps Lock is ignored")
+            << QString("+Caps_Lock +Alt_L -Caps_Lock -Alt_L") << "none down none up";
+        QTest::newRow("Num Lock is ignored")
+            << QString("+Alt_L +Num_Lock -Num_Lock -Alt_L") << "down none none up";
+        QTest::newRow("another key cancels")
+            << QString("+Alt_L +e -e -Alt_L") << "down cancel none up";
+        QTest::newRow("Return cancels") << QString("+Return -Return") << "cancel none";
+        QTest::newRow("a key without keysym is no Alt")
+            << QString("+unmapped -unmapped") << "cancel none";
+        QTest::newRow("held key auto-repeats keep cancelling")
+            << QString("+e +e +e -e") << "cancel cancel cancel none";
+        QTest::newRow("Alt auto-repeat changes nothing")
+            << QString("+Alt_L +Alt_L +Alt_L -Alt_L") << "down none none up";
+        QTest::newRow("duplicate release changes nothing")
+            << QString("+Alt_L -Alt_L -Alt_L") << "down up none";
+        QTest::newRow("release never seen pressed") << QString("-Alt_L -Shift_L") << "none none";
+        QTest::newRow("left button cancels") << QString("click1") << "cancel";
+        QTest::newRow("middle and right buttons cancel")
+            << QString("click2 click3") << "cancel cancel";
+        QTest::newRow("side buttons cancel") << QString("click8 click9") << "cancel cancel";
+        QTest::newRow("scrolling is no click")
+            << QString("click4 click5 click6 click7") << "none none none none";
     }
 
     void translates() {

@@ -29,7 +29,7 @@ QQuickItem* rowPart(ViewHarness& view, int row, const QString& part) {
 
 } // namespace
 
-class ContentViewTest : public QObject {
+class TestContentView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -68,18 +68,11 @@ private slots:
         QTest::addColumn<QString>("statuses");
         QTest::addColumn<QString>("pill");
         QTest::addColumn<QString>("colour");
-        QTest::newRow("nothing yet") << ""
-                                     << "What's on dayla today?"
-                                     << "primary";
-        QTest::newRow("one of three") << "pod"
-                                      << "1/3"
-                                      << "primary";
-        QTest::newRow("two of twelve") << "ppppoooooodd"
-                                       << "2/12"
-                                       << "primary";
-        QTest::newRow("all done") << "dd"
-                                  << "dayla clear ✓"
-                                  << "green";
+        QTest::newRow("nothing yet")
+            << QString("") << QString("What's on dayla today?") << "primary";
+        QTest::newRow("one of three") << QString("pod") << QString("1/3") << "primary";
+        QTest::newRow("two of twelve") << QString("ppppoooooodd") << QString("2/12") << "primary";
+        QTest::newRow("all done") << QString("dd") << QString("dayla clear ✓") << "green";
     }
     void progressTexts() {
         QFETCH(QString, statuses);
@@ -293,21 +286,15 @@ private slots:
         QTest::addColumn<bool>("struck");
         QTest::addColumn<int>("weight");
         QTest::addColumn<qreal>("opacity");
-        QTest::newRow("open") << "o"
-                              << "circle"
-                              << "secondary"
-                              << "Click: mark in progress"
-                              << "primary" << false << int(QFont::Medium) << 1.0;
-        QTest::newRow("in progress") << "p"
-                                     << "circle.lefthalf.filled"
-                                     << "yellow"
-                                     << "Click: mark done"
-                                     << "primary" << false << int(QFont::Medium) << 1.0;
-        QTest::newRow("done") << "d"
-                              << "checkmark.circle.fill"
-                              << "green"
-                              << "Click: reopen"
-                              << "secondary" << true << int(QFont::Normal) << 0.55;
+        QTest::newRow("open") << QString("o") << QString("circle") << QString("secondary")
+                              << QString("Click: mark in progress") << "primary" << false
+                              << int(QFont::Medium) << 1.0;
+        QTest::newRow("in progress")
+            << QString("p") << QString("circle.lefthalf.filled") << QString("yellow")
+            << QString("Click: mark done") << "primary" << false << int(QFont::Medium) << 1.0;
+        QTest::newRow("done") << QString("d") << QString("checkmark.circle.fill")
+                              << QString("green") << QString("Click: reopen") << "secondary" << true
+                              << int(QFont::Normal) << 0.55;
     }
     void rowAppearance() {
         QFETCH(QString, status);
@@ -441,5 +428,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ContentViewTest)
-#include "ContentViewTest.moc"
+QTEST_MAIN(TestContentView)
+#include "test_content_view.moc"

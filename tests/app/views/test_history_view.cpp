@@ -20,7 +20,7 @@ ArchivedDay dayOf(const QString& date, const QString& statuses) {
 
 } // namespace
 
-class HistoryViewTest : public QObject {
+class TestHistoryView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -38,15 +38,9 @@ private slots:
         QTest::addColumn<QString>("statuses");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("colour");
-        QTest::newRow("two of four") << "pood"
-                                     << "1/4 done"
-                                     << "secondary";
-        QTest::newRow("all done") << "dd"
-                                  << "2/2 done"
-                                  << "green";
-        QTest::newRow("nothing in it") << ""
-                                       << "0/0 done"
-                                       << "green";
+        QTest::newRow("two of four") << QString("pood") << QString("1/4 done") << "secondary";
+        QTest::newRow("all done") << QString("dd") << QString("2/2 done") << "green";
+        QTest::newRow("nothing in it") << QString("") << QString("0/0 done") << "green";
     }
     void summaries() {
         QFETCH(QString, statuses);
@@ -111,5 +105,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(HistoryViewTest)
-#include "HistoryViewTest.moc"
+QTEST_MAIN(TestHistoryView)
+#include "test_history_view.moc"

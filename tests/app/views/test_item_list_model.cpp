@@ -1,6 +1,6 @@
-#include "ItemListModel.h"
 #include "ArchiveModel.h"
 #include "DaylaStore.h"
+#include "ItemListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -63,7 +63,7 @@ void compareWithStore(const ItemListModel& model, const DaylaStore& store) {
 
 } // namespace
 
-class ItemListModelTest : public QObject {
+class TestItemListModel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -75,29 +75,23 @@ private slots:
         QTest::addColumn<int>("inserts");
         QTest::addColumn<int>("removes");
         // A status change that re-sorts shows as one row sliding, nothing else.
-        QTest::newRow("open to in progress rises") << "ooo"
-                                                   << "cycle" << 2 << 1 << 0 << 0;
-        QTest::newRow("in progress to done sinks") << "ppo"
-                                                   << "done" << 0 << 1 << 0 << 0;
-        QTest::newRow("open to done sinks past open") << "oood"
-                                                      << "done" << 0 << 1 << 0 << 0;
-        QTest::newRow("done to in progress rises") << "pod"
-                                                   << "progress" << 2 << 1 << 0 << 0;
-        QTest::newRow("reopening the first done stays") << "odd"
-                                                        << "cycle" << 1 << 0 << 0 << 0;
-        QTest::newRow("same status again changes nothing") << "po"
-                                                           << "progress" << 0 << 0 << 0 << 0;
+        QTest::newRow("open to in progress rises") << QString("ooo") << "cycle" << 2 << 1 << 0 << 0;
+        QTest::newRow("in progress to done sinks") << QString("ppo") << "done" << 0 << 1 << 0 << 0;
+        QTest::newRow("open to done sinks past open")
+            << QString("oood") << "done" << 0 << 1 << 0 << 0;
+        QTest::newRow("done to in progress rises")
+            << QString("pod") << "progress" << 2 << 1 << 0 << 0;
+        QTest::newRow("reopening the first done stays")
+            << QString("odd") << "cycle" << 1 << 0 << 0 << 0;
+        QTest::newRow("same status again changes nothing")
+            << QString("po") << "progress" << 0 << 0 << 0 << 0;
         // The store appends, then re-sorts: the view merges both into one appearance.
-        QTest::newRow("add lands above done") << "odd"
-                                              << "add" << 0 << 1 << 1 << 0;
-        QTest::newRow("add after open") << "po"
-                                        << "add" << 0 << 0 << 1 << 0;
-        QTest::newRow("add to empty list") << ""
-                                           << "add" << 0 << 0 << 1 << 0;
-        QTest::newRow("remove one") << "pod"
-                                    << "remove" << 1 << 0 << 0 << 1;
-        QTest::newRow("archive removes all at once") << "pood"
-                                                     << "archive" << 0 << 0 << 0 << 1;
+        QTest::newRow("add lands above done") << QString("odd") << "add" << 0 << 1 << 1 << 0;
+        QTest::newRow("add after open") << QString("po") << "add" << 0 << 0 << 1 << 0;
+        QTest::newRow("add to empty list") << QString("") << "add" << 0 << 0 << 1 << 0;
+        QTest::newRow("remove one") << QString("pod") << "remove" << 1 << 0 << 0 << 1;
+        QTest::newRow("archive removes all at once")
+            << QString("pood") << "archive" << 0 << 0 << 0 << 1;
     }
     void reportsChangesByIdentity() {
         QFETCH(QString, statuses);
@@ -223,5 +217,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ItemListModelTest)
-#include "ItemListModelTest.moc"
+QTEST_GUILESS_MAIN(TestItemListModel)
+#include "test_item_list_model.moc"
