@@ -6,32 +6,10 @@
 
 #include <algorithm>
 
-ArchiveModel::ArchiveModel(QObject* parent) : QAbstractListModel(parent) {}
+ArchiveModel::ArchiveModel(QObject* parent) : StoreListModel(parent) {}
 
-QObject* ArchiveModel::store() const {
-    return m_store.data();
-}
-
-void ArchiveModel::setStore(QObject* store) {
-    auto* typed = qobject_cast<DaylaStore*>(store);
-    if (typed == m_store)
-        return;
-    beginResetModel();
-    if (m_store)
-        disconnect(m_store, nullptr, this, nullptr);
-    m_store = typed;
-    m_days = typed ? typed->state().archive : QList<ArchivedDay>();
-    if (typed) {
-        connect(typed, &DaylaStore::stateChanged, this, &ArchiveModel::sync);
-        connect(typed, &QObject::destroyed, this, [this] {
-            beginResetModel();
-            m_days.clear();
-            endResetModel();
-            emit storeChanged();
-        });
-    }
-    endResetModel();
-    emit storeChanged();
+void ArchiveModel::reload() {
+    m_days = boundStore() ? boundStore()->state().archive : decltype(m_days)();
 }
 
 int ArchiveModel::rowCount(const QModelIndex& parent) const {
@@ -73,7 +51,8 @@ QHash<int, QByteArray> ArchiveModel::roleNames() const {
 }
 
 void ArchiveModel::sync() {
-    const QList<ArchivedDay> target = m_store ? m_store->state().archive : QList<ArchivedDay>();
+    const QList<ArchivedDay> target =
+        boundStore() ? boundStore()->state().archive : QList<ArchivedDay>();
     if (target == m_days)
         return;
     const qsizetype oldSize = m_days.size();

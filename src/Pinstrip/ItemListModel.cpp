@@ -49,33 +49,10 @@ std::vector<bool> longestIncreasingRun(const std::vector<qsizetype>& values) {
 
 } // namespace
 
-ItemListModel::ItemListModel(QObject* parent) : QAbstractListModel(parent) {}
+ItemListModel::ItemListModel(QObject* parent) : StoreListModel(parent) {}
 
-QObject* ItemListModel::store() const {
-    return m_store.data();
-}
-
-void ItemListModel::setStore(QObject* store) {
-    auto* typed = qobject_cast<DaylaStore*>(store);
-    if (typed == m_store)
-        return;
-    beginResetModel();
-    if (m_store)
-        disconnect(m_store, nullptr, this, nullptr);
-    m_store = typed;
-    m_items = typed ? typed->state().items : QList<DaylaItem>();
-    if (typed) {
-        connect(typed, &DaylaStore::stateChanged, this, &ItemListModel::sync);
-        // A store destroyed under the model leaves an empty list, never dangling rows.
-        connect(typed, &QObject::destroyed, this, [this] {
-            beginResetModel();
-            m_items.clear();
-            endResetModel();
-            emit storeChanged();
-        });
-    }
-    endResetModel();
-    emit storeChanged();
+void ItemListModel::reload() {
+    m_items = boundStore() ? boundStore()->state().items : decltype(m_items)();
 }
 
 int ItemListModel::rowCount(const QModelIndex& parent) const {
@@ -104,23 +81,23 @@ QHash<int, QByteArray> ItemListModel::roleNames() const {
 }
 
 void ItemListModel::cycle(const QString& itemId) {
-    if (m_store)
-        m_store->cycle(QUuid::fromString(itemId));
+    if (boundStore())
+        boundStore()->cycle(QUuid::fromString(itemId));
 }
 
 void ItemListModel::setStatus(const QString& itemId, const QString& statusText) {
     const auto status = itemStatusFromText(statusText);
-    if (m_store && status)
-        m_store->setStatus(QUuid::fromString(itemId), *status);
+    if (boundStore() && status)
+        boundStore()->setStatus(QUuid::fromString(itemId), *status);
 }
 
 void ItemListModel::remove(const QString& itemId) {
-    if (m_store)
-        m_store->remove(QUuid::fromString(itemId));
+    if (boundStore())
+        boundStore()->remove(QUuid::fromString(itemId));
 }
 
 void ItemListModel::sync() {
-    const QList<DaylaItem> target = m_store ? m_store->state().items : QList<DaylaItem>();
+    const QList<DaylaItem> target = boundStore() ? boundStore()->state().items : QList<DaylaItem>();
     if (target == m_items)
         return;
 

@@ -2,28 +2,21 @@
 
 #include "DaylaItem.h"
 
-#include <QAbstractListModel>
-#include <QPointer>
-#include <QtQml/qqmlregistration.h>
+#include "StoreListModel.h"
 
-class DaylaStore;
+#include <QtQml/qqmlregistration.h>
 
 // Today's entries for the views, mirrored from a DaylaStore by id. A re-sort is reported as
 // row moves, a new entry as an insert and a removed one as a remove, so delegates keep their
 // state and can slide to their new place; only replacing the store resets the model.
-class ItemListModel : public QAbstractListModel {
+class ItemListModel : public StoreListModel {
     Q_OBJECT
     QML_ELEMENT
-    // A DaylaStore; other objects are refused (the property then reads null).
-    Q_PROPERTY(QObject* store READ store WRITE setStore NOTIFY storeChanged)
 
 public:
     enum Role { ItemIdRole = Qt::UserRole + 1, TitleRole, StatusRole };
 
     explicit ItemListModel(QObject* parent = nullptr);
-
-    [[nodiscard]] QObject* store() const;
-    void setStore(QObject* store);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
@@ -35,12 +28,9 @@ public:
     Q_INVOKABLE void setStatus(const QString& itemId, const QString& statusText);
     Q_INVOKABLE void remove(const QString& itemId);
 
-signals:
-    void storeChanged();
-
 private:
-    void sync();
+    void reload() override;
+    void sync() override;
 
-    QPointer<DaylaStore> m_store;
     QList<DaylaItem> m_items;
 };

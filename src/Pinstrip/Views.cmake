@@ -1,5 +1,6 @@
 # The views: QML files of the module "Pinstrip" and the C++ types they use.
 target_sources(PinstripApp PRIVATE
+    StoreListModel.h StoreListModel.cpp
     ItemListModel.h ItemListModel.cpp
     ArchiveModel.h ArchiveModel.cpp
     RowMenu.h RowMenu.cpp
