@@ -1,5 +1,7 @@
 #include "DaylaState.h"
 
+#include "StateWriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -75,27 +77,6 @@ QJsonObject stateObject(const QJsonArray& archive, const QJsonArray& items) {
     return object;
 }
 
-// Qt's indented form of the whole file: keys sorted (QJsonObject keeps them so), every member
-// and element on its own line, nested indentation, no line break after the closing brace.
-QByteArray layout(const QJsonObject& object) {
-    QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    // U+FEFF only ever stands inside a string here; escaped, it reads back (see decode).
-    if (bytes.contains(byteOrderMark))
-        bytes.replace(byteOrderMark, escapedByteOrderMark);
-    return bytes;
-}
-
-// The line break before the top-level "items" key. Quotation marks inside strings are escaped,
-// so the key's text cannot occur in a title or a date; with an empty archive the first
-// occurrence is the top-level key, with an empty list of items the last one is.
-qsizetype itemsLineStart(const QByteArray& bytes, bool archiveEmpty) {
-    const QByteArray key = QByteArrayLiteral("\"items\"");
-    const qsizetype at = archiveEmpty ? bytes.indexOf(key) : bytes.lastIndexOf(key);
-    return bytes.lastIndexOf('\n', at);
-}
-
 } // namespace
 
 std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
@@ -151,15 +132,9 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
 }
 
 QByteArray DaylaState::encode() const {
-    return encodedArchivePart(archive) + encodedItemsPart(items);
-}
-
-QByteArray DaylaState::encodedArchivePart(const QList<ArchivedDay>& archive) {
-    const QByteArray whole = layout(stateObject(archiveToJson(archive), QJsonArray()));
-    return whole.left(itemsLineStart(whole, false));
-}
-
-QByteArray DaylaState::encodedItemsPart(const QList<DaylaItem>& items) {
-    const QByteArray whole = layout(stateObject(QJsonArray(), itemsToJson(items)));
-    return whole.mid(itemsLineStart(whole, true));
+    QByteArrayList days;
+    days.reserve(archive.size());
+    for (const ArchivedDay& day : archive)
+        days.append(StateWriter::day(day));
+    return StateWriter::document(days, StateWriter::itemsPart(items)).join();
 }

@@ -23,9 +23,4 @@ struct DaylaState {
     [[nodiscard]] static std::optional<DaylaState> decode(const QByteArray& bytes);
     // UTF-8, keys sorted, one member or element per line, nested indentation, no final newline.
     [[nodiscard]] QByteArray encode() const;
-
-    // encode() in two parts, split at the line of the top-level "items" key: all of the file
-    // up to it, and the rest. A writer may keep the first while the archive does not change.
-    [[nodiscard]] static QByteArray encodedArchivePart(const QList<ArchivedDay>& archive);
-    [[nodiscard]] static QByteArray encodedItemsPart(const QList<DaylaItem>& items);
 };

@@ -1,14 +1,20 @@
 #include "StateFile.h"
 
+#include "StateWriter.h"
+
 #include <QDir>
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -63,17 +69,32 @@ std::optional<QByteArray> readRegularFile(const QByteArray& path) {
     return bytes;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t count = ::write(fd, data, static_cast<size_t>(left));
-        if (count < 0 && errno == EINTR)
+// Writes the pieces in order without joining them first, resuming after short writes.
+bool writeAll(int fd, const QByteArrayList& pieces) {
+    std::vector<iovec> vectors;
+    vectors.reserve(static_cast<size_t>(pieces.size()));
+    for (const QByteArray& piece : pieces) {
+        if (!piece.isEmpty())
+            vectors.push_back(
+                {const_cast<char*>(piece.constData()), static_cast<size_t>(piece.size())});
+    }
+    size_t next = 0;
+    while (next < vectors.size()) {
+        const int count = static_cast<int>(std::min<size_t>(vectors.size() - next, IOV_MAX));
+        const ssize_t written = ::writev(fd, &vectors[next], count);
+        if (written < 0 && errno == EINTR)
             continue;
-        if (count <= 0)
+        if (written <= 0)
             return false;
-        data += count;
-        left -= count;
+        for (auto left = static_cast<size_t>(written); left > 0;) {
+            iovec& vector = vectors[next];
+            const size_t step = std::min(left, vector.iov_len);
+            vector.iov_base = static_cast<char*>(vector.iov_base) + step;
+            vector.iov_len -= step;
+            left -= step;
+            if (vector.iov_len == 0)
+                ++next;
+        }
     }
     return true;
 }
@@ -157,6 +178,23 @@ bool StateFile::setAside() {
     return false;
 }
 
+QByteArrayList StateFile::encodedDays(const QList<ArchivedDay>& archive) const {
+    if (archive.isSharedWith(m_encodedArchive))
+        return m_encodedDays;
+    // Archiving puts a day in front of the days encoded last time and may drop the oldest.
+    // Days compare cheaply here: their lists of entries still share their data.
+    const QList<ArchivedDay> older = archive.mid(1);
+    if (!archive.isEmpty() && older.size() <= m_encodedArchive.size() &&
+        older == m_encodedArchive.first(older.size()))
+        return QByteArrayList{StateWriter::day(archive.first())} +
+               m_encodedDays.first(older.size());
+    QByteArrayList days;
+    days.reserve(archive.size());
+    for (const ArchivedDay& day : archive)
+        days.append(StateWriter::day(day));
+    return days;
+}
+
 bool StateFile::write(const DaylaState& state) {
     if (m_setAsidePending) {
         if (!setAside())
@@ -164,20 +202,19 @@ bool StateFile::write(const DaylaState& state) {
         m_setAsidePending = false;
     }
 
-    // The archive, nearly all of a large file, changes only when a day is archived; while the
-    // list handed in still shares its data with the one encoded last time, that part is reused.
-    if (m_archivePart.isEmpty() || !state.archive.isSharedWith(m_encodedArchive)) {
-        m_archivePart = DaylaState::encodedArchivePart(state.archive);
-        m_encodedArchive = state.archive;
-    }
-    const QByteArray bytes = m_archivePart + DaylaState::encodedItemsPart(state.items);
+    // The archive, nearly all of a large file, changes only when a day is archived: the text of
+    // the days already written is kept and reused.
+    m_encodedDays = encodedDays(state.archive);
+    m_encodedArchive = state.archive;
+    const QByteArrayList pieces =
+        StateWriter::document(m_encodedDays, StateWriter::itemsPart(state.items));
     const QByteArray folder = QFile::encodeName(m_folder);
     QByteArray temporary = folder + "/.todo.json.XXXXXX";
     // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = writeAll(fd, pieces) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !written) {
         ::unlink(temporary.constData());
         return false;

@@ -3,6 +3,7 @@
 #include "DaylaState.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -35,11 +36,13 @@ public:
 private:
     // Moves an unreadable todo.json to "todo.json.unreadable-<stamp>", never replacing a file.
     bool setAside();
+    // The text of each archived day, reusing the days encoded last time where it can.
+    [[nodiscard]] QByteArrayList encodedDays(const QList<ArchivedDay>& archive) const;
 
     QString m_folder;
     QString m_path;
     Clock m_clock;
     bool m_setAsidePending = false;
     QList<ArchivedDay> m_encodedArchive;
-    QByteArray m_archivePart;
+    QByteArrayList m_encodedDays;
 };
