@@ -2,220 +2,133 @@
 
 #include <QTest>
 
-#include <limits>
-
 using Point = Placement::Point;
 using Rect = Placement::Rect;
 using Size = Placement::Size;
-using OptionalPoint = std::optional<Point>;
-using OptionalRect = std::optional<Rect>;
-
-Q_DECLARE_METATYPE(OptionalPoint)
-Q_DECLARE_METATYPE(OptionalRect)
-Q_DECLARE_METATYPE(Size)
-Q_DECLARE_METATYPE(Point)
-Q_DECLARE_METATYPE(Rect)
 
 namespace {
 
-const Rect screen{0, 0, 1440, 875};
-constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
-constexpr double huge = std::numeric_limits<double>::max();
+// Space-separated numbers, "nan" and "inf" included; "screen" is the usual work area.
+QList<double> numbers(const QString& text) {
+    QList<double> out;
+    for (const QString& word : QString(text).replace("screen", "0 0 1440 875").split(u' '))
+        out << word.toDouble();
+    return out;
+}
 
-bool inside(const Rect& r, const Rect& v) {
-    return r.x >= v.x && r.y >= v.y && r.maxX() <= v.maxX() && r.maxY() <= v.maxY();
+QString text(const std::optional<Rect>& r) {
+    if (!r)
+        return QStringLiteral("none");
+    QStringList out;
+    for (double v : {r->x, r->y, r->width, r->height})
+        out << QString::number(v, 'g', QLocale::FloatingPointShortest);
+    return out.join(u' ');
+}
+
+// Empty when the strip lands inside every work area at every size, else where it does not.
+QString misplaced(Point anchor) {
+    static const QList<Rect> areas{
+        {0, 0, 1440, 875}, {0, 48, 1920, 1032}, {0, 0, 800, 600}, {72, 0, 3768, 2133.5}};
+    for (const Rect& area : areas) {
+        for (const Size& size : {Size{300, 120}, Size{11, 11}, Size{300, 600}, Size{87.5, 28.25}}) {
+            const std::optional<Rect> f = Placement::frame(anchor, size, area);
+            if (!f || f->width != size.width || f->height != size.height || !(f->x >= area.x) ||
+                !(f->y >= area.y) || !(f->maxX() <= area.maxX()) || !(f->maxY() <= area.maxY()))
+                return text(f) + QStringLiteral(" in ") + text(area);
+        }
+    }
+    return {};
 }
 
 } // namespace
-
-namespace QTest {
-template <> char* toString(const Rect& r) {
-    return qstrdup(QByteArray("(" + QByteArray::number(r.x) + ", " + QByteArray::number(r.y) +
-                              ", " + QByteArray::number(r.width) + ", " +
-                              QByteArray::number(r.height) + ")"));
-}
-template <> char* toString(const Point& p) {
-    return qstrdup(Placement::pointToString(p).toUtf8());
-}
-} // namespace QTest
 
 class TestPlacement : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultAnchor();
     void frame_data();
     void frame();
-    void clampedNeverLeavesTheScreen_data();
-    void clampedNeverLeavesTheScreen();
-    void pointToString_data();
-    void pointToString();
-    void pointStringRoundTrip();
-    void pointFromString_data();
-    void pointFromString();
+    void pointToStringIsShortestAndReadsBack();
+    void anchorText_data();
+    void anchorText();
 };
 
-void TestPlacement::defaultAnchor() {
-    QCOMPARE(Placement::defaultAnchor(screen), (Point{1424, 867}));
-    QCOMPARE(Placement::defaultAnchor(Rect{100, 40, 800, 600}), (Point{884, 632}));
-    QCOMPARE(Placement::defaultAnchor(std::nullopt), (Point{1200, 800}));
-}
-
 void TestPlacement::frame_data() {
-    QTest::addColumn<OptionalPoint>("anchor");
-    QTest::addColumn<Size>("fitting");
-    QTest::addColumn<OptionalRect>("visible");
-    QTest::addColumn<OptionalRect>("expected");
-
-    const OptionalPoint none;
-    const Size strip{300, 120};
-    QTest::newRow("default anchor")
-        << none << strip << OptionalRect(screen) << OptionalRect(Rect{1124, 747, 300, 120});
-    QTest::newRow("(0, 0) means default")
-        << OptionalPoint(Point{0, 0}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{1124, 747, 300, 120});
-    QTest::newRow("NaN x means default")
-        << OptionalPoint(Point{notANumber, 500}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{1124, 747, 300, 120});
-    QTest::newRow("minus infinity y means default")
-        << OptionalPoint(Point{700, -infinity}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{1124, 747, 300, 120});
+    QTest::addColumn<QString>("row"); // anchor | fitting size | work area = frame; "-": none
+    QTest::newRow("default anchor") << "- | 300 120 | screen = 1124 747 300 120";
+    QTest::newRow("(0, 0) means default") << "0 0 | 300 120 | screen = 1124 747 300 120";
+    QTest::newRow("NaN x means default") << "nan 500 | 300 120 | screen = 1124 747 300 120";
+    QTest::newRow("infinite y means default") << "700 -inf | 300 120 | screen = 1124 747 300 120";
     QTest::newRow("lowest double: bottom left corner")
-        << OptionalPoint(Point{-huge, -huge}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{0, 0, 300, 120});
+        << "-1.7976931348623157e308 -1e308 | 300 120 | screen = 0 0 300 120";
     QTest::newRow("anchor beyond the top right")
-        << OptionalPoint(Point{1500, 900}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{1140, 755, 300, 120});
-    QTest::newRow("too tall: pushed up to the bottom edge")
-        << none << Size{300, 1000} << OptionalRect(screen)
-        << OptionalRect(Rect{1124, 0, 300, 1000});
-    QTest::newRow("anchor near the left edge")
-        << OptionalPoint(Point{100, 500}) << strip << OptionalRect(screen)
-        << OptionalRect(Rect{0, 380, 300, 120});
-    QTest::newRow("too wide: aligned to the left edge")
-        << OptionalPoint(Point{1000, 500}) << Size{2000, 120} << OptionalRect(screen)
-        << OptionalRect(Rect{0, 380, 2000, 120});
-    QTest::newRow("visible frame above a bottom panel")
-        << OptionalPoint(Point{500, 100}) << strip << OptionalRect(Rect{0, 40, 1440, 835})
-        << OptionalRect(Rect{200, 40, 300, 120});
-    QTest::newRow("no screen: default corner, no clamping")
-        << none << strip << OptionalRect() << OptionalRect(Rect{900, 680, 300, 120});
-    QTest::newRow("no screen: far anchor kept")
-        << OptionalPoint(Point{-5000, 3000}) << strip << OptionalRect()
-        << OptionalRect(Rect{-5300, 2880, 300, 120});
-    QTest::newRow("width exactly 10")
-        << none << Size{10, 120} << OptionalRect(screen) << OptionalRect();
-    QTest::newRow("height exactly 10")
-        << none << Size{300, 10} << OptionalRect(screen) << OptionalRect();
-    QTest::newRow("just over 10") << none << Size{10.5, 10.5} << OptionalRect(screen)
-                                  << OptionalRect(Rect{1413.5, 856.5, 10.5, 10.5});
-    QTest::newRow("empty size") << none << Size{} << OptionalRect(screen) << OptionalRect();
-    QTest::newRow("NaN size") << none << Size{notANumber, 120} << OptionalRect(screen)
-                              << OptionalRect();
-    QTest::newRow("infinite size")
-        << none << Size{300, infinity} << OptionalRect(screen) << OptionalRect();
+        << "1500 900 | 300 120 | screen = 1140 755 300 120";
+    QTest::newRow("too tall: bottom edge wins") << "- | 300 1000 | screen = 1124 0 300 1000";
+    QTest::newRow("too wide: left edge wins") << "1000 500 | 2000 120 | screen = 0 380 2000 120";
+    QTest::newRow("work area above a bottom panel")
+        << "500 100 | 300 120 | 0 40 1440 835 = 200 40 300 120";
+    QTest::newRow("no screen: default corner, no clamping") << "- | 300 120 | - = 900 680 300 120";
+    QTest::newRow("no screen: far anchor kept") << "-5000 3000 | 300 120 | - = -5300 2880 300 120";
+    QTest::newRow("width exactly 10") << "- | 10 120 | screen = none";
+    QTest::newRow("height exactly 10") << "- | 300 10 | screen = none";
+    QTest::newRow("just over 10") << "- | 10.5 10.5 | screen = 1413.5 856.5 10.5 10.5";
+    QTest::newRow("NaN size") << "- | nan 120 | screen = none";
+    QTest::newRow("infinite size") << "- | 300 inf | screen = none";
 }
 
 void TestPlacement::frame() {
-    QFETCH(OptionalPoint, anchor);
-    QFETCH(Size, fitting);
-    QFETCH(OptionalRect, visible);
-    QFETCH(OptionalRect, expected);
-
-    const OptionalRect got = Placement::frame(anchor, fitting, visible);
-    QCOMPARE(got.has_value(), expected.has_value());
-    if (expected)
-        QCOMPARE(*got, *expected);
+    QFETCH(QString, row);
+    const QStringList in = row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
+    const QList<double> a = numbers(in.at(0)), s = numbers(in.at(1)), v = numbers(in.at(2));
+    const auto anchor = in.at(0) == u'-' ? std::nullopt : std::optional(Point{a[0], a[1]});
+    const auto area = in.at(2) == u'-' ? std::nullopt : std::optional(Rect{v[0], v[1], v[2], v[3]});
+    QCOMPARE(text(Placement::frame(anchor, Size{s[0], s[1]}, area)),
+             row.section(QStringLiteral(" = "), 1));
 }
 
-void TestPlacement::clampedNeverLeavesTheScreen_data() {
-    QTest::addColumn<Rect>("rect");
-    QTest::addColumn<Rect>("expected");
-
-    QTest::newRow("fits: unchanged") << Rect{10, 20, 300, 120} << Rect{10, 20, 300, 120};
-    QTest::newRow("off the right and top")
-        << Rect{1300, 800, 300, 120} << Rect{1140, 755, 300, 120};
-    QTest::newRow("off the left and bottom") << Rect{-50, -10, 300, 120} << Rect{0, 0, 300, 120};
-    QTest::newRow("NaN origin goes to the top right")
-        << Rect{notANumber, notANumber, 300, 120} << Rect{1140, 755, 300, 120};
-    QTest::newRow("infinite origin")
-        << Rect{infinity, -infinity, 300, 120} << Rect{1140, 0, 300, 120};
-    QTest::newRow("on another display to the left")
-        << Rect{-1920, 300, 300, 120} << Rect{0, 300, 300, 120};
-}
-
-void TestPlacement::clampedNeverLeavesTheScreen() {
-    QFETCH(Rect, rect);
-    QFETCH(Rect, expected);
-    QCOMPARE(Placement::clamped(rect, screen), expected);
-    QVERIFY(inside(Placement::clamped(rect, screen), screen));
-}
-
-void TestPlacement::pointToString_data() {
-    QTest::addColumn<Point>("point");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("integers") << Point{1424, 867} << "{1424, 867}";
-    QTest::newRow("zero") << Point{0, 0} << "{0, 0}";
-    QTest::newRow("fractions") << Point{0.1, -2.5} << "{0.1, -2.5}";
-    QTest::newRow("shortest for a sum")
-        << Point{0.1 + 0.2, 1140.75} << "{0.30000000000000004, 1140.75}";
-}
-
-void TestPlacement::pointToString() {
-    QFETCH(Point, point);
-    QFETCH(QString, text);
-    QCOMPARE(Placement::pointToString(point), text);
-}
-
-void TestPlacement::pointStringRoundTrip() {
-    const double values[] = {0.0,
-                             1.0 / 3,
-                             -2.0 / 7,
-                             1e21,
-                             -1e-7,
-                             5e-324,
-                             1e308,
-                             1424.5,
-                             -0.30000000000000004,
-                             123456789.123456789};
-    for (double x : values) {
-        for (double y : values) {
-            const Point point{x, y};
-            QCOMPARE(Placement::pointFromString(Placement::pointToString(point)), point);
-        }
+void TestPlacement::pointToStringIsShortestAndReadsBack() {
+    QCOMPARE(Placement::pointToString({1424, 867}), "{1424, 867}");
+    QCOMPARE(Placement::pointToString({0.1 + 0.2, -2.5}), "{0.30000000000000004, -2.5}");
+    for (double x : {1.0 / 3, -2.0 / 7, 1e21, -1e-7, 5e-324, 1e308, 123456789.123456789}) {
+        const Point point{x, -x / 3};
+        QVERIFY(Placement::pointFromString(Placement::pointToString(point)) == point);
     }
 }
 
-void TestPlacement::pointFromString_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<Point>("point");
-
-    QTest::newRow("written form") << "{1424, 867}" << Point{1424, 867};
-    QTest::newRow("fractions and signs") << "{-0.5, +7.25}" << Point{-0.5, 7.25};
-    QTest::newRow("leading points") << "{.5, -.25}" << Point{0.5, -0.25};
-    QTest::newRow("exponents") << "{1e3, 2E-1}" << Point{1000, 0.2};
-    QTest::newRow("loose spacing") << "  {  3 ,\t4 }  " << Point{3, 4};
-    QTest::newRow("no braces") << "12 34" << Point{12, 34};
-    QTest::newRow("words around") << "x=12; y=34!" << Point{12, 34};
-    QTest::newRow("missing closing brace") << "{1424, 867" << Point{1424, 867};
-    QTest::newRow("third number ignored") << "{1, 2, 3}" << Point{1, 2};
-    QTest::newRow("huge but finite") << "{1e308, -1e308}" << Point{1e308, -1e308};
-    QTest::newRow("empty") << "" << Point{};
-    QTest::newRow("garbage") << "garbage" << Point{};
-    QTest::newRow("one number") << "{1424}" << Point{};
-    QTest::newRow("lone sign and dot") << "{-, .}" << Point{};
-    QTest::newRow("nan and inf words") << "{nan, inf}" << Point{};
-    QTest::newRow("out of range") << "{1e999, 5}" << Point{};
-    QTest::newRow("second out of range") << "{5, -1e999}" << Point{};
-    QTest::newRow("other digits") << QString::fromUtf8("{٣, ٤}") << Point{};
+void TestPlacement::anchorText_data() {
+    QTest::addColumn<QString>("row"); // stored text => the point read
+    QTest::newRow("written form") << "{1424, 867} => 1424 867";
+    QTest::newRow("signs and leading points") << "{-.5, +7.25} => -0.5 7.25";
+    QTest::newRow("exponents") << "{1e3, 2E-1} => 1000 0.2";
+    QTest::newRow("words and spacing around") << "x=12;\t y = 34! => 12 34";
+    QTest::newRow("no closing brace, third number") << "{1, 2, 3 => 1 2";
+    QTest::newRow("huge but finite") << "{1e308, -1e308} => 1e308 -1e308";
+    QTest::newRow("hexadecimal") << "{0x500, 0x300} => 0 500";
+    QTest::newRow("empty") << " => 0 0";
+    QTest::newRow("one number") << "{1424} => 0 0";
+    QTest::newRow("lone sign and dot") << "{-, .} => 0 0";
+    QTest::newRow("ends in a sign") << "{5, - => 0 0";
+    QTest::newRow("ends in a signed point") << "{5, +. => 0 0";
+    QTest::newRow("NaN and infinity") << "{nan, inf} => 0 0";
+    QTest::newRow("out of range") << "{1e999, 5} => 0 0";
+    QTest::newRow("second out of range") << "{5, -1e999} => 0 0";
+    QTest::newRow("underflowing") << "{1e-400, 1e-400} => 0 0";
+    QTest::newRow("other digits") << "{٣, ٤} => 0 0";
+    QTest::newRow("NUL inside") << QString("{1200") + QChar(0) + ", 800} => 1200 800";
+    QTest::newRow("lone surrogate") << QString("{12") + QChar(0xD800) + "00, 5} => 12 0";
+    QTest::newRow("10,000 digits") << QString("{%1, 5} => 0 0").arg(QString(10000, u'9'));
+    QTest::newRow("10,000 decimals")
+        << QString("{0.%1, 1.%1} => 0.3333333333333333 1.3333333333333333")
+               .arg(QString(10000, u'3'));
 }
 
-void TestPlacement::pointFromString() {
-    QFETCH(QString, text);
-    QFETCH(Point, point);
-    QCOMPARE(Placement::pointFromString(text), point);
+void TestPlacement::anchorText() {
+    QFETCH(QString, row);
+    const Point got = Placement::pointFromString(row.section(QStringLiteral(" => "), 0, 0));
+    const QList<double> want = numbers(row.section(QStringLiteral(" => "), 1));
+    QVERIFY2(got == (Point{want[0], want[1]}), qPrintable(Placement::pointToString(got)));
+    const QString why = misplaced(got);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
