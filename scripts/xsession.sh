@@ -51,8 +51,9 @@ xsession_start() {
 xsession_stop() {
     local i
     for ((i = ${#XSESSION_PIDS[@]} - 1; i >= 0; i--)); do
-        kill "${XSESSION_PIDS[$i]}" 2>/dev/null
-        wait "${XSESSION_PIDS[$i]}" 2>/dev/null
+        # Under set -e a failed kill or the non-zero status wait reports would end the loop early.
+        kill "${XSESSION_PIDS[$i]}" 2>/dev/null || true
+        wait "${XSESSION_PIDS[$i]}" 2>/dev/null || true
     done
     XSESSION_PIDS=()
 }
