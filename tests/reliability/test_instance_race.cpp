@@ -6,19 +6,15 @@
 #include <QTest>
 #include <QThread>
 
-#include <memory>
-
 namespace {
 
 constexpr int startTimeoutMs = 60000; // a sanitizer build starting on a busy machine
 
 // The test runs offscreen and without leak checks (Qt's own allocations at exit are not its
 // business); every copy inherits that.
-std::unique_ptr<QProcess> startCopy() {
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(PINSTRIP_EXECUTABLE, {});
-    return process;
+void start(QProcess& copy) {
+    copy.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    copy.start(PINSTRIP_EXECUTABLE, {});
 }
 
 // Waits until the copy's process id is in the lock; false if it ended or never got there.
@@ -63,34 +59,36 @@ void TestInstanceRace::exactlyOneOfTwoKeepsRunning() {
     QFETCH(int, killAfterMs);
     QFile::remove(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pinstrip.lock");
     if (killAfterMs >= 0) {
-        const std::unique_ptr<QProcess> killed = startCopy();
-        QVERIFY(killed->waitForStarted());
+        QProcess killed;
+        start(killed);
+        QVERIFY(killed.waitForStarted());
         if (killAfterMs == 0)
-            QVERIFY(holdsLock(*killed));
+            QVERIFY(holdsLock(killed));
         QThread::msleep(static_cast<unsigned long>(killAfterMs));
-        stop(*killed);
+        stop(killed);
     }
 
-    const std::unique_ptr<QProcess> first = startCopy();
-    const std::unique_ptr<QProcess> second = startCopy();
-    QVERIFY(first->waitForStarted() && second->waitForStarted());
+    QProcess first, second;
+    start(first);
+    start(second);
+    QVERIFY(first.waitForStarted() && second.waitForStarted());
     // One of them gives up once it sees the other's lock.
     QElapsedTimer timer;
     timer.start();
-    while (first->state() != QProcess::NotRunning && second->state() != QProcess::NotRunning &&
+    while (first.state() != QProcess::NotRunning && second.state() != QProcess::NotRunning &&
            timer.elapsed() < startTimeoutMs) {
-        first->waitForFinished(25);
-        second->waitForFinished(25);
+        first.waitForFinished(25);
+        second.waitForFinished(25);
     }
-    QProcess& quitter = first->state() == QProcess::NotRunning ? *first : *second;
-    QProcess& survivor = &quitter == first.get() ? *second : *first;
+    QProcess& quitter = first.state() == QProcess::NotRunning ? first : second;
+    QProcess& survivor = &quitter == &first ? second : first;
     const bool oneQuitCleanly =
         quitter.state() == QProcess::NotRunning && quitter.exitStatus() == QProcess::NormalExit;
     const bool survivorHoldsLock = holdsLock(survivor);
     QThread::msleep(1000);
     const bool survivorRuns = survivor.state() == QProcess::Running;
-    stop(*first);
-    stop(*second);
+    stop(first);
+    stop(second);
     QVERIFY2(oneQuitCleanly, "both copies kept running, or one crashed instead of quitting");
     QVERIFY2(survivorHoldsLock, "the remaining copy does not hold the lock");
     QVERIFY2(survivorRuns, "the remaining copy did not keep running");
