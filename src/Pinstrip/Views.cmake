@@ -4,9 +4,10 @@ target_sources(PinstripApp PRIVATE
     ItemListModel.h ItemListModel.cpp
     ArchiveModel.h ArchiveModel.cpp
     RowMenu.h RowMenu.cpp
+    SymbolIcon.h SymbolIcon.cpp
 )
 
-set(pinstrip_view_qml ContentView TodoRow HistoryView IconButton HoverTip ListScrollBar SymbolIcon Theme)
+set(pinstrip_view_qml ContentView TodoRow HistoryView IconButton HoverTip ListScrollBar Theme)
 set(pinstrip_view_qml_files)
 foreach(name IN LISTS pinstrip_view_qml)
     # Served at qrc:/qt/qml/Pinstrip/<Name>.qml, next to the module's qmldir.

@@ -1,4 +1,5 @@
 import QtQuick
+import Pinstrip
 
 // A button that is its symbol alone: no chrome, a tooltip after the usual hover delay, the
 // tooltip text as its accessible name. Its hit area reaches a few pixels past the symbol so a
@@ -22,6 +23,8 @@ Item {
     SymbolIcon {
         id: glyph
         anchors.centerIn: parent
+        color: Theme.primary
+        cutout: Theme.surface
         opacity: button.pressed ? 0.55 : 1
     }
 
