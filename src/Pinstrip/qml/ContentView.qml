@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
 import Pinstrip
 
 // The strip's content: the collapsed pill, or the header, today's rows and the input row.
@@ -120,23 +119,32 @@ Item {
                 implicitHeight: headerRow.implicitHeight + 12
                 height: implicitHeight
 
-                RowLayout {
+                // The title group on the left, the buttons on the right, each centred on the
+                // tallest of them; sizes rounded up and places at whole pixels, as a row layout
+                // would have them.
+                Item {
                     id: headerRow
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.leftMargin: 10
-                    anchors.rightMargin: 10
+                    x: 10
                     y: 7
-                    spacing: 7
+                    width: parent.width - 20
+                    implicitHeight: Math.ceil(Math.max(headerGlyph.implicitHeight, headerTitle.implicitHeight,
+                                                       headerCount.visible ? headerCount.implicitHeight : 0,
+                                                       headerButtons.implicitHeight))
+                    height: implicitHeight
 
                     Text {
+                        id: headerGlyph
+                        y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
                         text: "⛴"
                         color: Theme.primary
                         font.family: Theme.fontFamily
                         font.pixelSize: 11
                     }
                     Text {
+                        id: headerTitle
                         objectName: "headerTitle"
+                        x: Math.ceil(headerGlyph.implicitWidth) + 7
+                        y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
                         text: "Pinstrip"
                         color: Theme.secondary
                         font.family: Theme.fontFamily
@@ -144,7 +152,10 @@ Item {
                         font.weight: Font.DemiBold
                     }
                     Text {
+                        id: headerCount
                         objectName: "headerCount"
+                        x: headerTitle.x + Math.ceil(headerTitle.implicitWidth) + 7
+                        y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
                         visible: root.itemCount > 0
                         text: root.progressText
                         color: Theme.tertiary
@@ -152,37 +163,44 @@ Item {
                         font.pixelSize: 9
                         font.weight: Font.Medium
                     }
-                    Item {
-                        Layout.fillWidth: true
-                    }
-                    IconButton {
-                        objectName: "addButton"
-                        visible: !root.inputActive
-                        symbol: "plus"
-                        size: 9
-                        weight: Font.Bold
-                        color: Theme.secondary
-                        tip: "Add (⌃⌥T)"
-                        onClicked: root.store.userSetInputActive(true)
-                    }
-                    IconButton {
-                        objectName: "archiveButton"
-                        visible: root.itemCount > 0
-                        symbol: "archivebox"
-                        size: 9
-                        weight: Font.DemiBold
-                        color: Theme.secondary
-                        tip: "Archive all & start fresh"
-                        onClicked: root.store.archiveAndClear()
-                    }
-                    IconButton {
-                        objectName: "collapseButton"
-                        symbol: "chevron.up"
-                        size: 9
-                        weight: Font.Bold
-                        color: Theme.tertiary
-                        tip: "Collapse"
-                        onClicked: root.store.collapsed = true
+
+                    Row {
+                        id: headerButtons
+                        x: headerRow.width - width
+                        spacing: 7
+
+                        IconButton {
+                            objectName: "addButton"
+                            y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
+                            visible: !root.inputActive
+                            symbol: "plus"
+                            size: 9
+                            weight: Font.Bold
+                            color: Theme.secondary
+                            tip: "Add (⌃⌥T)"
+                            onClicked: root.store.userSetInputActive(true)
+                        }
+                        IconButton {
+                            objectName: "archiveButton"
+                            y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
+                            visible: root.itemCount > 0
+                            symbol: "archivebox"
+                            size: 9
+                            weight: Font.DemiBold
+                            color: Theme.secondary
+                            tip: "Archive all & start fresh"
+                            onClicked: root.store.archiveAndClear()
+                        }
+                        IconButton {
+                            objectName: "collapseButton"
+                            y: Math.round((headerRow.height - Math.ceil(implicitHeight)) / 2)
+                            symbol: "chevron.up"
+                            size: 9
+                            weight: Font.Bold
+                            color: Theme.tertiary
+                            tip: "Collapse"
+                            onClicked: root.store.collapsed = true
+                        }
                     }
                 }
             }
@@ -203,26 +221,27 @@ Item {
                     onClicked: root.store.userSetInputActive(true)
                 }
 
-                RowLayout {
+                Item {
                     id: emptyContent
-                    anchors.left: parent.left
-                    anchors.right: parent.right
-                    anchors.leftMargin: 12
-                    anchors.rightMargin: 12
+                    x: 12
+                    width: parent.width - 24
+                    implicitHeight: Math.ceil(Math.max(emptyText.implicitHeight, emptyKeys.implicitHeight))
+                    height: implicitHeight
                     anchors.verticalCenter: parent.verticalCenter
 
                     Text {
                         id: emptyText
+                        y: Math.round((emptyContent.height - Math.ceil(implicitHeight)) / 2)
                         text: "What's on dayla today?"
                         color: Theme.primary
                         font.family: Theme.fontFamily
                         font.pixelSize: 12
                         font.weight: Font.Medium
                     }
-                    Item {
-                        Layout.fillWidth: true
-                    }
                     Text {
+                        id: emptyKeys
+                        x: emptyContent.width - Math.ceil(implicitWidth)
+                        y: Math.round((emptyContent.height - Math.ceil(implicitHeight)) / 2)
                         text: "⌃⌥T"
                         color: Theme.tertiary
                         font.family: Theme.monoFamily

@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Layouts
-import QtQuick.Window
 import Pinstrip
 
 // One entry of today's list. Model roles itemId, title and status come in as required
@@ -80,17 +78,23 @@ Item {
         }
     }
 
-    RowLayout {
+    // The status icon, the title taking the width that is left, then the badge and the remove
+    // button while shown, all centred on the tallest of them; sizes rounded up and places at
+    // whole pixels, as a row layout would have them.
+    Item {
         id: content
-        anchors.left: parent.left
-        anchors.right: parent.right
-        anchors.leftMargin: 12
-        anchors.rightMargin: 12
+        x: 12
+        width: parent.width - 24
+        implicitHeight: Math.ceil(Math.max(statusIcon.implicitHeight, titleText.implicitHeight,
+                                           nowBadge.visible ? nowBadge.implicitHeight : 0,
+                                           removeButton.visible ? removeButton.implicitHeight : 0))
+        height: implicitHeight
         anchors.verticalCenter: parent.verticalCenter
-        spacing: 8
 
         IconButton {
+            id: statusIcon
             objectName: "statusIcon"
+            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
             symbol: row.appearance.symbol
             color: row.appearance.colour
             tip: row.appearance.tip
@@ -104,7 +108,9 @@ Item {
         Text {
             id: titleText
             objectName: "title"
-            Layout.fillWidth: true
+            x: statusIcon.width + 8
+            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
+            width: (nowBadge.visible ? nowBadge.x - 8 : removeButton.visible ? removeButton.x - 8 : content.width) - x
             text: row.title
             textFormat: Text.PlainText
             wrapMode: Text.Wrap
@@ -119,10 +125,15 @@ Item {
         }
 
         Rectangle {
+            id: nowBadge
             objectName: "nowBadge"
+            x: (removeButton.visible ? removeButton.x - 8 : content.width) - width
+            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
             visible: row.inProgress && !row.hovering
             implicitWidth: badgeText.implicitWidth + 8
             implicitHeight: badgeText.implicitHeight + 3
+            width: Math.ceil(implicitWidth)
+            height: Math.ceil(implicitHeight)
             radius: height / 2
             color: Theme.withOpacity(Theme.yellow, 0.15)
 
@@ -138,7 +149,10 @@ Item {
         }
 
         IconButton {
+            id: removeButton
             objectName: "removeButton"
+            x: content.width - width
+            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
             visible: row.hovering
             symbol: "xmark"
             color: Theme.tertiary
