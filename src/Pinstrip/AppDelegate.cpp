@@ -109,8 +109,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::setupPanel() {
     m_panel = std::make_unique<DaylaPanel>(*m_windowSystem, m_preferences, m_environment.screens);
     QQmlComponent component(m_engine.get(), contentViewUrl);
-    QObject* object = component.createWithInitialProperties(
-        {{QStringLiteral("store"), QVariant::fromValue(m_store.get())}});
+    // Creating from a component that failed to load crashes inside Qt instead of failing.
+    QObject* object = component.isReady()
+                          ? component.createWithInitialProperties(
+                                {{QStringLiteral("store"), QVariant::fromValue(m_store.get())}})
+                          : nullptr;
     if (auto* root = qobject_cast<QQuickItem*>(object)) {
         QQmlEngine::setObjectOwnership(root, QQmlEngine::CppOwnership);
         m_panel->setContent(std::unique_ptr<QQuickItem>(root));
