@@ -42,6 +42,12 @@ bool Preferences::flag(const QString& key) const {
 }
 
 void Preferences::write(const QString& key, const QVariant& value) {
+    // Launch and every relayout store values that mostly did not change; each real write locks,
+    // syncs and renames the file, which would hold up the strip's first frame for nothing.
+    m_settings.sync();
+    const QVariant stored = m_settings.value(key);
+    if (stored.isValid() && stored.toString() == value.toString())
+        return;
     m_settings.setValue(key, value);
     m_settings.sync();
 }
