@@ -99,7 +99,7 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
     std::printf("seed %u (set PINSTRIP_CRASH_SEED to repeat)\n", runSeed);
     std::mt19937 random(runSeed);
     // Aimed at the child's first few operations, its start included; follows what they take.
-    double windowUs = 20000;
+    double windowUs = 50000;
     int intact = 0, inFlight = 0, unreadable = 0, lost = 0, unknown = 0, killedSaves = 0;
     qint64 acknowledged = 0;
     for (int kill = 0; kill < kills; ++kill) {
@@ -131,7 +131,7 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
         acks.removeLast();
         const int acked = static_cast<int>(acks.size() - 1);
         acknowledged += acked;
-        windowUs *= acked == 0 ? 1.1 : acked > 2 ? 0.9 : 1.0;
+        windowUs *= acked == 0 ? 1.1 : acked > 1 ? 0.8 : 1.0;
 
         // A kill in the middle of a save leaves its temporary file behind.
         for (const QString& name :
