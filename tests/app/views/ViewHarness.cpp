@@ -1,8 +1,6 @@
 #include "ViewHarness.h"
 
-#include <QFile>
 #include <QQmlComponent>
-#include <QQmlContext>
 #include <QQmlExpression>
 #include <QSGRendererInterface>
 #include <QTest>
@@ -19,36 +17,26 @@ void collect(QQuickItem* item, const QString& objectName, QList<QQuickItem*>& fo
     }
 }
 
-} // namespace
-
-// The application's scene graph; it must be chosen before the first window exists.
-bool ViewHarness::softwareRendering() {
-    static const bool chosen = [] {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        return true;
-    }();
-    return chosen;
+QPoint centre(const QQuickItem* item) {
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
 }
 
-ViewHarness::ViewHarness(const QString& view, const DaylaState& state,
-                         const QVariantMap& properties)
-    : m_software(softwareRendering()) {
-    QFile file(m_dir.filePath(QStringLiteral("todo.json")));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(state.encode());
-    file.close();
-    m_store = std::make_unique<DaylaStore>(m_dir.path(), &ViewHarness::clock);
+} // namespace
 
-    QQmlComponent component(&m_engine,
-                            QUrl(QStringLiteral("qrc:/qt/qml/Pinstrip/%1.qml").arg(view)));
-    QVariantMap initial = properties;
-    initial.insert(QStringLiteral("store"), QVariant::fromValue<QObject*>(m_store.get()));
-    QObject* object = component.createWithInitialProperties(initial);
+ViewHarness::ViewHarness(const QString& view, const DaylaState& state) {
+    // The application's scene graph; it must be chosen before the first window exists.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    if (!m_folder.setState(state))
+        qFatal("cannot write the state file");
+    m_store = std::make_unique<DaylaStore>(m_folder.path(), StoreFolder::clock());
+    QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Pinstrip/" + view + ".qml"));
+    QObject* object = component.createWithInitialProperties(
+        {{"store", QVariant::fromValue<QObject*>(m_store.get())}});
     if (!object)
         qFatal("%s", qPrintable(component.errorString()));
     m_root = qobject_cast<QQuickItem*>(object);
     m_root->setParentItem(m_window.contentItem());
-    auto fit = [this] {
+    const auto fit = [this] {
         m_window.resize(qMax(1, qCeil(m_root->implicitWidth())),
                         qMax(1, qCeil(m_root->implicitHeight())));
         m_root->setSize({m_root->implicitWidth(), m_root->implicitHeight()});
@@ -67,11 +55,6 @@ ViewHarness::~ViewHarness() {
     delete m_root;
 }
 
-QObject* ViewHarness::theme() const {
-    QQmlExpression expression(qmlContext(m_root), m_root, QStringLiteral("Theme"));
-    return expression.evaluate().value<QObject*>();
-}
-
 QList<QQuickItem*> ViewHarness::all(QQuickItem* item, const QString& objectName) {
     QList<QQuickItem*> found;
     collect(item, objectName, found);
@@ -79,8 +62,11 @@ QList<QQuickItem*> ViewHarness::all(QQuickItem* item, const QString& objectName)
 }
 
 QQuickItem* ViewHarness::child(QQuickItem* item, const QString& objectName) {
-    const auto found = all(item, objectName);
-    return found.isEmpty() ? nullptr : found.first();
+    return all(item, objectName).value(0);
+}
+
+QString ViewHarness::text(const QQuickItem* item) {
+    return item->property("text").toString();
 }
 
 QQuickItem* ViewHarness::find(const QString& objectName) const {
@@ -91,49 +77,46 @@ QQuickItem* ViewHarness::find(const QString& objectName) const {
 }
 
 QList<QQuickItem*> ViewHarness::rows() const {
-    QList<QQuickItem*> rows;
-    QQuickItem* list = child(m_root, QStringLiteral("list"));
-    if (!list)
-        return rows;
-    for (QQuickItem* item : all(list, {})) {
-        if (item->property("itemId").isValid() && item->isVisible())
-            rows.append(item);
-    }
+    QList<QQuickItem*> rows = all(child(m_root, "list"), "todoRow");
+    rows.removeIf([](QQuickItem* row) { return !row->isVisible(); });
     std::sort(rows.begin(), rows.end(),
               [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
     return rows;
 }
 
+bool ViewHarness::themed(const QQuickItem* item, const QString& colourName) const {
+    QQmlExpression theme(qmlContext(m_root), m_root, "Theme." + colourName);
+    return item->property("color").value<QColor>().rgba() ==
+           theme.evaluate().value<QColor>().rgba();
+}
+
 void ViewHarness::click(QQuickItem* item, Qt::MouseButton button) {
-    const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-    QTest::mouseMove(&m_window, at);
-    QTest::mouseClick(&m_window, button, Qt::NoModifier, at);
+    QTest::mouseMove(&m_window, centre(item));
+    QTest::mouseClick(&m_window, button, Qt::NoModifier, centre(item));
 }
 
 void ViewHarness::hover(QQuickItem* item) {
-    const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
     // A move to where the pointer already is reports nothing, so arrive from elsewhere.
-    QTest::mouseMove(&m_window, at + QPoint(1, 1));
-    QTest::mouseMove(&m_window, at);
+    QTest::mouseMove(&m_window, centre(item) + QPoint(1, 1));
+    QTest::mouseMove(&m_window, centre(item));
     QTest::qWait(20);
+}
+
+void ViewHarness::type(const QString& text) {
+    for (const QChar c : text)
+        QTest::keyClick(&m_window, c.toLatin1());
 }
 
 void ViewHarness::settle() {
     QTest::qWait(400);
 }
 
-QDateTime ViewHarness::clock() {
-    return QDateTime(QDate(2026, 3, 14), QTime(18, 5));
-}
-
 DaylaState ViewHarness::stateOf(const QString& statuses) {
     DaylaState state;
-    int n = 0;
-    for (const QChar c : statuses) {
-        const ItemStatus status = c == u'p'   ? ItemStatus::inProgress
-                                  : c == u'd' ? ItemStatus::done
-                                              : ItemStatus::open;
-        state.items.append({QUuid::createUuid(), QStringLiteral("Entry %1").arg(++n), status});
-    }
+    for (const QChar c : statuses)
+        state.items.append({QUuid::createUuid(), QString("Entry %1").arg(state.items.size() + 1),
+                            c == u'p'   ? ItemStatus::inProgress
+                            : c == u'd' ? ItemStatus::done
+                                        : ItemStatus::open});
     return state;
 }

@@ -1,52 +1,47 @@
 #pragma once
 
-#include "DaylaState.h"
 #include "DaylaStore.h"
+#include "StoreFolder.h"
 
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <QVariantMap>
 #include <memory>
 
-// One view of the module, loaded the way the application loads it, with a store of its own
-// on a temporary folder that starts from `state`, in a shown window.
+// One view of the module, loaded the way the application loads it, in a shown window, with a
+// store of its own on a temporary folder that starts from `state` and a clock that never moves.
 class ViewHarness {
 public:
-    ViewHarness(const QString& view, const DaylaState& state, const QVariantMap& properties = {});
+    explicit ViewHarness(const QString& view, const DaylaState& state = {});
     ~ViewHarness();
 
     [[nodiscard]] DaylaStore& store() { return *m_store; }
     [[nodiscard]] QQuickItem* root() const { return m_root; }
     [[nodiscard]] QQuickWindow& window() { return m_window; }
 
-    // The module's colour and font singleton, as the views see it.
-    [[nodiscard]] QObject* theme() const;
     // The visible item with this objectName, or nullptr.
     [[nodiscard]] QQuickItem* find(const QString& objectName) const;
     // The list's row items in display order (rows on their way out excluded).
     [[nodiscard]] QList<QQuickItem*> rows() const;
-    // A descendant of `item` with this objectName, visible or not.
-    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName);
+    // Whether the item's colour is the module theme's colour of this name.
+    [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
     // Every descendant of `item` with this objectName (any name when empty), in tree order.
     [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName);
+    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName);
+    [[nodiscard]] static QString text(const QQuickItem* item);
 
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void hover(QQuickItem* item);
+    void type(const QString& text);
     // Lets layouts and list transitions settle.
-    void settle();
+    static void settle();
 
-    // Stores of tests share a clock that never moves.
-    static QDateTime clock();
     // Today's list with one entry per letter: o open, p in progress, d done.
     static DaylaState stateOf(const QString& statuses);
 
 private:
-    static bool softwareRendering();
-
-    bool m_software;
-    QTemporaryDir m_dir;
+    StoreFolder m_folder;
     std::unique_ptr<DaylaStore> m_store;
     QQmlEngine m_engine;
     QQuickWindow m_window;

@@ -1,65 +1,44 @@
 #include "ArchiveModel.h"
-#include "DaylaStore.h"
 #include "ItemListModel.h"
+#include "ViewHarness.h"
 
 #include <QAbstractItemModelTester>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-QDateTime fixedClock() {
-    return QDateTime(QDate(2026, 3, 14), QTime(18, 5));
-}
-
-// A store on a temporary folder whose file holds `state`.
-struct Fixture {
-    explicit Fixture(const DaylaState& state) {
-        QFile file(dir.filePath(QStringLiteral("todo.json")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(state.encode());
-        file.close();
-        store = std::make_unique<DaylaStore>(dir.path(), &fixedClock);
+// A model on a store of its own, checked by Qt's model tester on every change.
+template <typename Model> struct Mirror {
+    explicit Mirror(const DaylaState& state) {
+        QVERIFY(folder.setState(state));
+        store = std::make_unique<DaylaStore>(folder.path(), StoreFolder::clock());
+        model.setStore(store.get());
+        resets.clear(); // binding the store is the one reset
     }
-    QTemporaryDir dir;
+    QString id(int row) const {
+        return model.index(row).data(ItemListModel::ItemIdRole).toString();
+    }
+    void compare() const {
+        const auto& items = store->state().items;
+        QCOMPARE(model.rowCount(), items.size());
+        for (int i = 0; i < model.rowCount(); ++i) {
+            QCOMPARE(id(i), items.at(i).idText());
+            QCOMPARE(model.index(i).data(ItemListModel::TitleRole).toString(), items.at(i).title);
+            QCOMPARE(model.index(i).data(ItemListModel::StatusRole).toString(),
+                     itemStatusText(items.at(i).status));
+        }
+    }
+    StoreFolder folder;
     std::unique_ptr<DaylaStore> store;
+    Model model;
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
+    QSignalSpy moves{&model, &QAbstractItemModel::rowsMoved};
+    QSignalSpy inserts{&model, &QAbstractItemModel::rowsInserted};
+    QSignalSpy removes{&model, &QAbstractItemModel::rowsRemoved};
+    QSignalSpy resets{&model, &QAbstractItemModel::modelReset};
 };
-
-DaylaState stateOf(const QString& statuses) {
-    DaylaState state;
-    int n = 0;
-    for (const QChar c : statuses)
-        state.items.append({QUuid::createUuid(), QStringLiteral("Entry %1").arg(++n),
-                            c == u'p'   ? ItemStatus::inProgress
-                            : c == u'd' ? ItemStatus::done
-                                        : ItemStatus::open});
-    return state;
-}
-
-// Counts of each kind of structural change a model reports.
-struct Changes {
-    explicit Changes(QAbstractItemModel* model)
-        : moves(model, &QAbstractItemModel::rowsMoved),
-          inserts(model, &QAbstractItemModel::rowsInserted),
-          removes(model, &QAbstractItemModel::rowsRemoved),
-          resets(model, &QAbstractItemModel::modelReset) {}
-    QSignalSpy moves, inserts, removes, resets;
-};
-
-void compareWithStore(const ItemListModel& model, const DaylaStore& store) {
-    const auto& items = store.state().items;
-    QCOMPARE(model.rowCount(), items.size());
-    for (int i = 0; i < model.rowCount(); ++i) {
-        const QModelIndex index = model.index(i);
-        QCOMPARE(index.data(ItemListModel::ItemIdRole).toString(), items.at(i).idText());
-        QCOMPARE(index.data(ItemListModel::TitleRole).toString(), items.at(i).title);
-        QCOMPARE(index.data(ItemListModel::StatusRole).toString(),
-                 itemStatusText(items.at(i).status));
-    }
-}
 
 } // namespace
 
@@ -67,153 +46,116 @@ class TestItemListModel : public QObject {
     Q_OBJECT
 
 private slots:
+    // A re-sort is one row sliding, so delegates keep their state; never a reset.
     void reportsChangesByIdentity_data() {
         QTest::addColumn<QString>("statuses");
-        QTest::addColumn<QString>("operation");
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("moves");
-        QTest::addColumn<int>("inserts");
-        QTest::addColumn<int>("removes");
-        // A status change that re-sorts shows as one row sliding, nothing else.
-        QTest::newRow("open to in progress rises") << QString("ooo") << "cycle" << 2 << 1 << 0 << 0;
-        QTest::newRow("in progress to done sinks") << QString("ppo") << "done" << 0 << 1 << 0 << 0;
-        QTest::newRow("open to done sinks past open")
-            << QString("oood") << "done" << 0 << 1 << 0 << 0;
-        QTest::newRow("done to in progress rises")
-            << QString("pod") << "progress" << 2 << 1 << 0 << 0;
-        QTest::newRow("reopening the first done stays")
-            << QString("odd") << "cycle" << 1 << 0 << 0 << 0;
-        QTest::newRow("same status again changes nothing")
-            << QString("po") << "progress" << 0 << 0 << 0 << 0;
-        // The store appends, then re-sorts: the view merges both into one appearance.
-        QTest::newRow("add lands above done") << QString("odd") << "add" << 0 << 1 << 1 << 0;
-        QTest::newRow("add after open") << QString("po") << "add" << 0 << 0 << 1 << 0;
-        QTest::newRow("add to empty list") << QString("") << "add" << 0 << 0 << 1 << 0;
-        QTest::newRow("remove one") << QString("pod") << "remove" << 1 << 0 << 0 << 1;
-        QTest::newRow("archive removes all at once")
-            << QString("pood") << "archive" << 0 << 0 << 0 << 1;
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("changes"); // moves, inserts, removes
+        // clang-format off
+        QTest::newRow("open to in progress rises") << "ooo" << 2 << "cycle" << "1 0 0";
+        QTest::newRow("in progress to done sinks") << "ppo" << 0 << "done" << "1 0 0";
+        QTest::newRow("open to done sinks past open") << "oood" << 0 << "done" << "1 0 0";
+        QTest::newRow("done to in progress rises") << "pod" << 2 << "inProgress" << "1 0 0";
+        QTest::newRow("reopening the first done stays") << "odd" << 1 << "cycle" << "0 0 0";
+        QTest::newRow("same status again is nothing") << "po" << 0 << "inProgress" << "0 0 0";
+        QTest::newRow("add lands above done") << "odd" << 0 << "add" << "1 1 0";
+        QTest::newRow("add to empty list") << "" << 0 << "add" << "0 1 0";
+        QTest::newRow("remove one") << "pod" << 1 << "remove" << "0 0 1";
+        QTest::newRow("archive removes all at once") << "pood" << 0 << "archive" << "0 0 1";
+        // clang-format on
     }
     void reportsChangesByIdentity() {
         QFETCH(QString, statuses);
         QFETCH(QString, operation);
         QFETCH(int, row);
-        Fixture fixture(stateOf(statuses));
-        ItemListModel model;
-        model.setStore(fixture.store.get());
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Changes changes(&model);
-        const QString id = statuses.isEmpty()
-                               ? QString()
-                               : model.index(row).data(ItemListModel::ItemIdRole).toString();
-
+        Mirror<ItemListModel> m(ViewHarness::stateOf(statuses));
+        const QString id = statuses.isEmpty() ? QString() : m.id(row);
         if (operation == "cycle")
-            model.cycle(id);
-        else if (operation == "done")
-            model.setStatus(id, QStringLiteral("done"));
-        else if (operation == "progress")
-            model.setStatus(id, QStringLiteral("inProgress"));
+            m.model.cycle(id);
         else if (operation == "add")
-            fixture.store->add(QStringLiteral("New"));
+            m.store->add("New");
         else if (operation == "remove")
-            model.remove(id);
+            m.model.remove(id);
         else if (operation == "archive")
-            fixture.store->archiveAndClear();
-
-        QTEST(int(changes.moves.size()), "moves");
-        QTEST(int(changes.inserts.size()), "inserts");
-        QTEST(int(changes.removes.size()), "removes");
-        QCOMPARE(changes.resets.size(), 0);
-        compareWithStore(model, *fixture.store);
+            m.store->archiveAndClear();
+        else
+            m.model.setStatus(id, operation);
+        QTEST(QString("%1 %2 %3").arg(m.moves.size()).arg(m.inserts.size()).arg(m.removes.size()),
+              "changes");
+        QCOMPARE(m.resets.size(), 0);
+        m.compare();
     }
 
     // Any sequence of operations keeps the mirror exact without ever resetting it.
     void randomOperationsStayMirrored() {
-        Fixture fixture(stateOf(QStringLiteral("opdopdoo")));
-        ItemListModel model;
-        model.setStore(fixture.store.get());
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Changes changes(&model);
+        Mirror<ItemListModel> m(ViewHarness::stateOf("opdopdoo"));
         QRandomGenerator random(20260314);
         const QStringList statuses{"open", "inProgress", "done"};
         for (int step = 0; step < 400; ++step) {
-            const int count = model.rowCount();
-            const QString id =
-                count
-                    ? model.index(random.bounded(count)).data(ItemListModel::ItemIdRole).toString()
-                    : QString();
+            const int count = m.model.rowCount();
+            const QString id = count ? m.id(random.bounded(count)) : QString();
             switch (random.bounded(count ? 5 : 1)) {
             case 0:
-                fixture.store->add(QStringLiteral("Step %1").arg(step));
+                m.store->add(QString("Step %1").arg(step));
                 break;
             case 1:
-                model.cycle(id);
+                m.model.setStatus(id, statuses.at(random.bounded(3)));
                 break;
             case 2:
-                model.setStatus(id, statuses.at(random.bounded(3)));
+                m.model.remove(id);
                 break;
             case 3:
-                model.remove(id);
-                break;
+                if (random.bounded(10) == 0) {
+                    m.store->archiveAndClear();
+                    break;
+                }
+                [[fallthrough]];
             default:
-                if (random.bounded(10) == 0)
-                    fixture.store->archiveAndClear();
-                else
-                    model.cycle(id);
+                m.model.cycle(id);
             }
-            compareWithStore(model, *fixture.store);
+            m.compare();
         }
-        QCOMPARE(changes.resets.size(), 0);
+        QCOMPARE(m.resets.size(), 0);
     }
 
     // A hand-edited file may repeat an id; every row still maps to one entry.
     void repeatedIdsFromFile() {
-        DaylaState state = stateOf(QStringLiteral("ooo"));
+        DaylaState state = ViewHarness::stateOf("ooo");
         state.items[2].id = state.items[0].id;
-        Fixture fixture(state);
-        ItemListModel model;
-        model.setStore(fixture.store.get());
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.cycle(state.items[0].idText());
-        compareWithStore(model, *fixture.store);
-        model.remove(state.items[0].idText());
-        compareWithStore(model, *fixture.store);
-        QCOMPARE(model.rowCount(), 1);
+        Mirror<ItemListModel> m(state);
+        m.model.cycle(state.items[0].idText());
+        m.compare();
+        m.model.remove(state.items[0].idText());
+        m.compare();
+        QCOMPARE(m.model.rowCount(), 1);
     }
 
-    void archiveRowsStaySeparate() {
-        DaylaState state = stateOf(QStringLiteral("od"));
+    // Archiving inserts the newest day on top, the oldest falls off at the limit, and two days
+    // archived in the same minute stay two rows.
+    void archiveRows() {
+        DaylaState state = ViewHarness::stateOf("od");
         for (int day = 0; day < DaylaStore::archiveLimit; ++day)
-            state.archive.append({QStringLiteral("2026-01-01 09:00"), {}});
-        Fixture fixture(state);
-        ArchiveModel model;
-        model.setStore(fixture.store.get());
-        QAbstractItemModelTester tester(&model,
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        Changes changes(&model);
-
-        fixture.store->archiveAndClear();
-        QCOMPARE(model.rowCount(), DaylaStore::archiveLimit);
-        QCOMPARE(changes.inserts.size(), 1);
-        QCOMPARE(changes.removes.size(), 1); // the oldest day fell off
-        QCOMPARE(changes.resets.size(), 0);
-        const QModelIndex newest = model.index(0);
-        QCOMPARE(newest.data(ArchiveModel::DateRole).toString(), "2026-03-14 18:05");
+            state.archive.append(ArchivedDay{"2026-01-01 09:00", {}});
+        Mirror<ArchiveModel> m(state);
+        m.store->archiveAndClear();
+        QCOMPARE(m.model.rowCount(), DaylaStore::archiveLimit);
+        QCOMPARE(m.inserts.size(), 1);
+        QCOMPARE(m.removes.size(), 1);
+        QCOMPARE(m.resets.size(), 0);
+        const QModelIndex newest = m.model.index(0);
+        QCOMPARE(newest.data(ArchiveModel::DateRole).toString(), "2025-06-02 18:40");
         QCOMPARE(newest.data(ArchiveModel::DoneCountRole).toInt(), 1);
         QCOMPARE(newest.data(ArchiveModel::ItemCountRole).toInt(), 2);
         const QVariantList entries = newest.data(ArchiveModel::EntriesRole).toList();
         QCOMPARE(entries.size(), 2);
-        QCOMPARE(entries.at(1).toMap().value("done").toBool(), true);
-
-        // A second archiving in the same minute is a second row with the same stamp.
-        fixture.store->add(QStringLiteral("Later"));
-        fixture.store->archiveAndClear();
-        QCOMPARE(model.index(0).data(ArchiveModel::DateRole),
-                 model.index(1).data(ArchiveModel::DateRole));
-        QCOMPARE(model.index(0).data(ArchiveModel::ItemCountRole).toInt(), 1);
-        QCOMPARE(model.index(1).data(ArchiveModel::ItemCountRole).toInt(), 2);
+        QVERIFY(entries.at(1).toMap().value("done").toBool());
+        m.store->add("Later");
+        m.store->archiveAndClear();
+        QCOMPARE(m.model.index(0).data(ArchiveModel::DateRole),
+                 m.model.index(1).data(ArchiveModel::DateRole));
+        QCOMPARE(m.model.index(0).data(ArchiveModel::ItemCountRole).toInt(), 1);
+        QCOMPARE(m.model.index(1).data(ArchiveModel::ItemCountRole).toInt(), 2);
     }
 };
 
