@@ -1,0 +1,315 @@
+#include "Hotkey.h"
+#include "OptionDoubleTap.h"
+#include "platform/HotkeyBackend.h"
+#include "platform/KeySource.h"
+#include "platform/RawKeyTranslator.h"
+
+#include <QGuiApplication>
+#include <QHash>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Keycodes of the usual PC layout under X, with the keysym each carries first.
+// clang-format off
+const QHash<QString, std::pair<std::uint8_t, std::uint32_t>> keys = {
+    {"Alt_L", {64, Keysym::AltL}}, {"Alt_R", {108, Keysym::AltR}}, {"e", {26, 'e'}},
+    {"Shift_L", {50, Keysym::ShiftL}}, {"Shift_R", {62, Keysym::ShiftR}},
+    {"Control_L", {37, Keysym::ControlL}}, {"Control_R", {105, Keysym::ControlR}},
+    {"Super_L", {133, Keysym::SuperL}}, {"Meta_R", {134, Keysym::MetaR}},
+    {"Hyper_L", {207, Keysym::HyperL}}, {"ISO_Level3_Shift", {92, Keysym::IsoLevel3Shift}},
+    {"Mode_switch", {203, Keysym::ModeSwitch}}, {"Caps_Lock", {66, Keysym::CapsLock}},
+    {"Num_Lock", {77, Keysym::NumLock}}, {"Return", {36, 0xff0d}},
+    {"unmapped", {206, Keysym::NoSymbol}}};
+// clang-format on
+
+RawKeyTranslator::Keymap keymap(bool moved) {
+    RawKeyTranslator::Keymap map{};
+    for (const auto& [keycode, keysym] : keys)
+        map[keycode] = keysym;
+    if (moved) { // a layout switch: the left Alt key types 'e', the right one is a left Alt
+        map[64] = 'e';
+        map[108] = Keysym::AltL;
+    }
+    return map;
+}
+
+QString describe(const KeyReport& report) {
+    if (report.kind != KeyReport::Kind::Flags)
+        return report.kind == KeyReport::Kind::Cancel ? "cancel" : "none";
+    return QString(report.modifierDown ? "down" : "up") + (report.otherModifiers ? "+other" : "");
+}
+
+// What the monitor's source saw; outlives the monitor that owns the source.
+struct SourceProbe {
+    bool trusted = true;
+    bool installWorks = true;
+    int installs = 0;
+    int removes = 0;
+    KeySource::Sink sink;
+};
+
+class FakeKeySource : public KeySource {
+public:
+    explicit FakeKeySource(std::shared_ptr<SourceProbe> probe) : m_probe(std::move(probe)) {}
+    bool trusted() override { return m_probe->trusted; }
+    bool install(Sink sink) override {
+        ++m_probe->installs;
+        if (m_probe->installWorks)
+            m_probe->sink = std::move(sink);
+        return m_probe->installWorks;
+    }
+    void remove() override {
+        ++m_probe->removes;
+        m_probe->sink = nullptr;
+    }
+
+private:
+    std::shared_ptr<SourceProbe> m_probe;
+};
+
+class FakeBackend : public HotkeyBackend {
+public:
+    FakeBackend(bool accept, bool& released) : m_accept(accept), m_released(released) {}
+    ~FakeBackend() override { m_released = true; }
+    bool registered() const override { return m_accept; }
+
+private:
+    bool m_accept;
+    bool& m_released;
+};
+
+constexpr KeyReport altDown{KeyReport::Kind::Flags, true, false};
+constexpr KeyReport altUp{KeyReport::Kind::Flags, false, false};
+
+void tap(SourceProbe& probe, double at) {
+    probe.sink(altDown, at);
+    probe.sink(altUp, at + 0.05);
+}
+
+void tickPollTimer(QObject& monitor) {
+    QTimer* timer = monitor.findChild<QTimer*>();
+    QVERIFY(timer);
+    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+}
+
+const QKeyCombination controlAltT(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T);
+
+} // namespace
+
+Q_DECLARE_METATYPE(KeyReport)
+
+class TestSummon : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Events: "+Key" press, "-Key" release, "click<n>" button press, "remap" a layout switch,
+    // "forget" releasing every held key.
+    void translator_data() {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("reports");
+        // clang-format off
+        QTest::newRow("left Alt tap") << "+Alt_L -Alt_L" << "down up";
+        QTest::newRow("right Alt tap") << "+Alt_R -Alt_R" << "down up";
+        QTest::newRow("both Alts overlap") << "+Alt_L +Alt_R -Alt_L -Alt_R" << "down down down up";
+        QTest::newRow("Shift joins a held Alt")
+            << "+Alt_L +Shift_L -Shift_L -Alt_L" << "down down+other down up";
+        for (const char* other : {"Shift_R", "Control_L", "Control_R", "Super_L", "Meta_R",
+                                  "Hyper_L", "ISO_Level3_Shift", "Mode_switch"})
+            QTest::addRow("Alt tap while %s is held", other)
+                << QString("+%1 +Alt_L -Alt_L -%1").arg(other)
+                << "up+other down+other up+other up";
+        QTest::newRow("Caps Lock is ignored")
+            << "+Caps_Lock +Alt_L -Caps_Lock -Alt_L" << "none down none up";
+        QTest::newRow("Num Lock is ignored")
+            << "+Alt_L +Num_Lock -Num_Lock -Alt_L" << "down none none up";
+        QTest::newRow("another key cancels") << "+Alt_L +e -e -Alt_L" << "down cancel none up";
+        QTest::newRow("Return cancels") << "+Return -Return" << "cancel none";
+        QTest::newRow("a key without keysym cancels") << "+unmapped -unmapped" << "cancel none";
+        QTest::newRow("auto-repeats keep cancelling") << "+e +e -e" << "cancel cancel none";
+        QTest::newRow("Alt auto-repeats are nothing") << "+Alt_L +Alt_L -Alt_L" << "down none up";
+        QTest::newRow("duplicate release is nothing") << "+Alt_L -Alt_L -Alt_L" << "down up none";
+        QTest::newRow("release never seen pressed") << "-Alt_L -Shift_L" << "none none";
+        QTest::newRow("real buttons cancel") << "click1 click3 click8" << "cancel cancel cancel";
+        QTest::newRow("scrolling is no click") << "click4 click7" << "none none";
+        QTest::newRow("remap while Alt is held")
+            << "+Alt_L remap -Alt_L +Alt_R -Alt_R" << "down none down up";
+        QTest::newRow("remap while Shift is held")
+            << "+Shift_L remap +Alt_R -Alt_R -Shift_L" << "up+other down+other up+other up";
+        QTest::newRow("forget held keys")
+            << "+Alt_L +Shift_L forget -Shift_L +Alt_R -Alt_R" << "down down+other none down up";
+        // clang-format on
+    }
+    void translator() {
+        QFETCH(QString, events);
+        RawKeyTranslator translator;
+        translator.setKeymap(keymap(false));
+        QStringList out;
+        for (const QString& event : events.split(' ')) {
+            if (event == "remap")
+                translator.setKeymap(keymap(true));
+            else if (event == "forget")
+                translator.releaseAll();
+            else if (event.startsWith("click"))
+                out << describe(RawKeyTranslator::buttonPress(event.mid(5).toUInt()));
+            else if (const std::uint8_t keycode = keys.value(event.mid(1)).first; event[0] == '+')
+                out << describe(translator.keyPress(keycode));
+            else
+                out << describe(translator.keyRelease(keycode));
+        }
+        QTEST(out.join(' '), "reports");
+    }
+
+    // Without raw input the monitor polls for it every 2 s and installs once it appears,
+    // exactly once however the polls and starts interleave.
+    void monitorWaitsForRawInput() {
+        auto probe = std::make_shared<SourceProbe>();
+        probe->trusted = false;
+        OptionDoubleTap monitor([] {}, std::make_unique<FakeKeySource>(probe));
+        monitor.start(true);
+        monitor.start(true);
+        QVERIFY(!monitor.active());
+        QCOMPARE(monitor.findChildren<QTimer*>().size(), 1);
+        QCOMPARE(monitor.findChild<QTimer*>()->interval(), 2000);
+        tickPollTimer(monitor);
+        QVERIFY(!monitor.active());
+        probe->trusted = true;
+        monitor.start(true);
+        QVERIFY(monitor.active());
+        tickPollTimer(monitor);
+        monitor.start(false);
+        QCOMPARE(probe->installs, 1);
+        QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
+    }
+
+    // Stopping forgets a pending first tap and leaves no timer or installed source behind.
+    void monitorStops_data() {
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("removes");
+        QTest::newRow("stopped") << true << false << 0;
+        QTest::newRow("waiting") << false << true << 0;
+        QTest::newRow("active") << true << true << 1;
+    }
+    void monitorStops() {
+        QFETCH(bool, trusted);
+        QFETCH(bool, started);
+        auto probe = std::make_shared<SourceProbe>();
+        probe->trusted = trusted;
+        int calls = 0;
+        OptionDoubleTap monitor([&calls] { ++calls; }, std::make_unique<FakeKeySource>(probe));
+        if (started)
+            monitor.start(true);
+        if (probe->sink)
+            tap(*probe, 1.0);
+        monitor.stop();
+        QVERIFY(!monitor.active() && !probe->sink);
+        QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
+        QTEST(probe->removes, "removes");
+        probe->trusted = true;
+        monitor.start(true);
+        QVERIFY(monitor.active());
+        tap(*probe, 1.2);
+        QCoreApplication::processEvents();
+        QCOMPARE(calls, 0);
+    }
+
+    // The callback runs after the event handler returns, never inside it, and a call still
+    // pending when the monitor dies is dropped.
+    void monitorReports_data() {
+        QTest::addColumn<QList<KeyReport>>("between");
+        QTest::addColumn<bool>("destroyed");
+        QTest::addColumn<int>("calls");
+        const KeyReport cancel{KeyReport::Kind::Cancel}, chord{KeyReport::Kind::Flags, true, true};
+        // clang-format off
+        QTest::newRow("nothing between") << QList<KeyReport>{} << false << 1;
+        QTest::newRow("an event that means nothing") << QList<KeyReport>{{}} << false << 1;
+        QTest::newRow("a key or click cancels") << QList<KeyReport>{cancel} << false << 0;
+        QTest::newRow("a chord spoils the first tap")
+            << QList<KeyReport>{chord, altUp} << false << 0;
+        QTest::newRow("monitor gone before the call") << QList<KeyReport>{} << true << 0;
+        // clang-format on
+    }
+    void monitorReports() {
+        QFETCH(QList<KeyReport>, between);
+        QFETCH(bool, destroyed);
+        auto probe = std::make_shared<SourceProbe>();
+        int called = 0;
+        auto monitor = std::make_unique<OptionDoubleTap>([&called] { ++called; },
+                                                         std::make_unique<FakeKeySource>(probe));
+        monitor->start(true);
+        tap(*probe, 10.0);
+        for (const KeyReport& report : between)
+            probe->sink(report, 10.1);
+        tap(*probe, 10.2);
+        QCOMPARE(called, 0);
+        if (destroyed) {
+            monitor.reset();
+            QCOMPARE(probe->removes, 1);
+        }
+        QCoreApplication::processEvents();
+        QTEST(called, "calls");
+    }
+
+    // A source that refuses is retried by the next start instead of being taken as installed.
+    void refusedInstallIsRetried() {
+        auto probe = std::make_shared<SourceProbe>();
+        probe->installWorks = false;
+        OptionDoubleTap monitor([] {}, std::make_unique<FakeKeySource>(probe));
+        monitor.start(true);
+        probe->installWorks = true;
+        monitor.start(true);
+        QCOMPARE(probe->installs, 2);
+        monitor.stop();
+        QCOMPARE(probe->removes, 1);
+    }
+
+    void hotkey_data() {
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("registered") << true;
+        QTest::newRow("taken by another program") << false;
+    }
+    // Each press runs the callback once, queued after the platform's handler; the hot key's end
+    // releases the registration and drops a press still pending.
+    void hotkey() {
+        QFETCH(bool, accepted);
+        QKeyCombination combination;
+        std::function<void()> press;
+        int called = 0;
+        bool released = false;
+        auto hotkey = std::make_unique<Hotkey>(
+            controlAltT, [&called] { ++called; },
+            [&](QKeyCombination requested, std::function<void()> pressed) {
+                combination = requested;
+                press = std::move(pressed);
+                return std::make_unique<FakeBackend>(accepted, released);
+            });
+        QCOMPARE(combination, controlAltT);
+        QCOMPARE(hotkey->registered(), accepted);
+        press();
+        press();
+        QCOMPARE(called, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(called, 2);
+        press();
+        hotkey.reset();
+        QVERIFY(released);
+        QCoreApplication::processEvents();
+        QCOMPARE(called, 2);
+    }
+
+    // Outside X11 nothing system-wide can be watched or grabbed, and nothing fails for it.
+    void withoutX11() {
+        QVERIFY(!Hotkey(controlAltT, [] {}).registered());
+        OptionDoubleTap monitor([] {});
+        monitor.start(true);
+        tickPollTimer(monitor);
+        QVERIFY(!monitor.active());
+        monitor.stop();
+        QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
+    }
+};
+
+QTEST_MAIN(TestSummon)
+#include "test_summon.moc"
