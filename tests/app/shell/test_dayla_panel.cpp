@@ -23,24 +23,30 @@ private:
 // A 1440 × 900 primary screen with a 25 px panel along its top, as the worked examples assume.
 const DaylaPanel::Screens laptop{QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
 
-void setFitting(QQuickItem* item, QSizeF size) {
+void fitTo(QQuickItem* item, QSizeF size) {
     item->setImplicitWidth(size.width());
     item->setImplicitHeight(size.height());
 }
 
-std::unique_ptr<QQuickItem> contentOf(QSizeF size) {
-    auto item = std::make_unique<QQuickItem>();
-    setFitting(item.get(), size);
-    return item;
-}
-
-// Gives the panel content of that fitting size and shows it.
-bool presentWith(DaylaPanel& panel, QSizeF size) {
-    panel.setContent(contentOf(size));
-    panel.relayout();
-    panel.present();
-    return QTest::qWaitForWindowExposed(&panel);
-}
+// A panel on `screens` whose content has that fitting size and a height limit to fill in.
+struct Shown {
+    Shown(QSizeF size, DaylaPanel::Screens screens = laptop, bool compositor = true)
+        : windowSystem(compositor), panel(windowSystem, preferences, [=] { return screens; }) {
+        auto content = std::make_unique<QQuickItem>();
+        content->setProperty("maxHeight", 0);
+        fitTo(content.get(), size);
+        panel.setContent(std::move(content));
+    }
+    bool present() {
+        panel.relayout();
+        panel.present();
+        return QTest::qWaitForWindowExposed(&panel);
+    }
+    [[nodiscard]] QString anchor() const { return preferences.anchor().value_or(QString()); }
+    Preferences preferences;
+    QuietWindowSystem windowSystem;
+    DaylaPanel panel;
+};
 
 } // namespace
 
@@ -48,8 +54,10 @@ class DaylaPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QSettings(QStringLiteral("Pinstrip"), QStringLiteral("Pinstrip")).clear(); }
+    void init() { QSettings("Pinstrip", "Pinstrip").clear(); }
 
+    // The top-right corner sits on the stored anchor (bottom-left-origin coordinates), pulled
+    // inside the work area; the move stores the anchor that was used.
     void placesTopRightCornerOnAnchor_data() {
         QTest::addColumn<QRect>("screen");
         QTest::addColumn<QRect>("workArea");
@@ -57,167 +65,99 @@ private slots:
         QTest::addColumn<QSizeF>("content");
         QTest::addColumn<QRect>("expected");
         QTest::addColumn<QString>("anchorAfter");
-
-        QTest::newRow("default anchor")
-            << laptop.geometry << laptop.available << QString() << QSizeF(300, 120)
-            << QRect(1124, 33, 300, 120) << QStringLiteral("{1424, 867}");
-        QTest::newRow("pulled back inside")
-            << laptop.geometry << laptop.available << QStringLiteral("{1500, 900}")
-            << QSizeF(300, 120) << QRect(1140, 25, 300, 120) << QStringLiteral("{1440, 875}");
-        QTest::newRow("taller than the work area")
-            << laptop.geometry << laptop.available << QString() << QSizeF(300, 1000)
-            << QRect(1124, -100, 300, 1000) << QStringLiteral("{1424, 1000}");
-        QTest::newRow("left edge")
-            << laptop.geometry << laptop.available << QStringLiteral("{100, 500}")
-            << QSizeF(300, 120) << QRect(0, 400, 300, 120) << QStringLiteral("{300, 500}");
-        QTest::newRow("unreadable anchor")
-            << laptop.geometry << laptop.available << QStringLiteral("somewhere")
-            << QSizeF(300, 120) << QRect(1124, 33, 300, 120) << QStringLiteral("{1424, 867}");
-        QTest::newRow("anchor at the origin")
-            << laptop.geometry << laptop.available << QStringLiteral("{0, 0}") << QSizeF(300, 120)
-            << QRect(1124, 33, 300, 120) << QStringLiteral("{1424, 867}");
-        QTest::newRow("collapsed pill")
-            << laptop.geometry << laptop.available << QString() << QSizeF(120, 30)
-            << QRect(1304, 33, 120, 30) << QStringLiteral("{1424, 867}");
-        QTest::newRow("fractional size")
-            << laptop.geometry << laptop.available << QStringLiteral("{1000, 500}")
-            << QSizeF(300.4, 119.6) << QRect(700, 400, 300, 120) << QStringLiteral("{1000, 500}");
-        QTest::newRow("primary right of another screen")
-            << QRect(1920, 100, 1440, 900) << QRect(1920, 125, 1440, 875) << QString()
-            << QSizeF(300, 120) << QRect(3044, 133, 300, 120) << QStringLiteral("{1424, 867}");
-        QTest::newRow("panel at the bottom")
-            << laptop.geometry << QRect(0, 0, 1440, 860) << QStringLiteral("{1440, 10}")
-            << QSizeF(300, 120) << QRect(1140, 740, 300, 120) << QStringLiteral("{1440, 160}");
+        const QRect screen = laptop.geometry, work = laptop.available;
+        // clang-format off
+        QTest::newRow("default anchor") << screen << work << "" << QSizeF(300, 120)
+            << QRect(1124, 33, 300, 120) << "{1424, 867}";
+        QTest::newRow("pulled back inside") << screen << work << "{1500, 900}" << QSizeF(300, 120)
+            << QRect(1140, 25, 300, 120) << "{1440, 875}";
+        QTest::newRow("taller than the work area") << screen << work << "" << QSizeF(300, 1000)
+            << QRect(1124, -100, 300, 1000) << "{1424, 1000}";
+        QTest::newRow("collapsed pill") << screen << work << "" << QSizeF(120, 30)
+            << QRect(1304, 33, 120, 30) << "{1424, 867}";
+        QTest::newRow("fractional size") << screen << work << "{1000, 500}" << QSizeF(300.4, 119.6)
+            << QRect(700, 400, 300, 120) << "{1000, 500}";
+        QTest::newRow("primary right of another screen") << QRect(1920, 100, 1440, 900)
+            << QRect(1920, 125, 1440, 875) << "" << QSizeF(300, 120)
+            << QRect(3044, 133, 300, 120) << "{1424, 867}";
+        QTest::newRow("panel at the bottom") << screen << QRect(0, 0, 1440, 860) << "{1440, 10}"
+            << QSizeF(300, 120) << QRect(1140, 740, 300, 120) << "{1440, 160}";
+        // clang-format on
     }
-
     void placesTopRightCornerOnAnchor() {
         QFETCH(QRect, screen);
         QFETCH(QRect, workArea);
         QFETCH(QString, storedAnchor);
         QFETCH(QSizeF, content);
         QFETCH(QRect, expected);
-        QFETCH(QString, anchorAfter);
-
-        Preferences preferences;
+        Shown shown(content, {screen, workArea});
         if (!storedAnchor.isEmpty())
-            preferences.setAnchor(storedAnchor);
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [&] {
-            return DaylaPanel::Screens{screen, workArea};
-        });
-        QVERIFY(presentWith(panel, content));
-
-        QTRY_COMPARE(panel.geometry(), expected);
-        QTRY_COMPARE(preferences.anchor().value_or(QString()), anchorAfter);
-        QCOMPARE(panel.content()->size(), QSizeF(expected.size()));
+            shown.preferences.setAnchor(storedAnchor);
+        QVERIFY(shown.present());
+        QTRY_COMPARE(shown.panel.geometry(), expected);
+        QFETCH(QString, anchorAfter);
+        QTRY_COMPARE(shown.anchor(), anchorAfter);
+        QCOMPARE(shown.panel.content()->size(), QSizeF(expected.size()));
+        QCOMPARE(shown.panel.content()->property("maxHeight").toInt(), workArea.height());
     }
 
-    void keepsFrameForTinyContent_data() {
-        QTest::addColumn<QSizeF>("content");
-        QTest::newRow("10 wide") << QSizeF(10, 120);
-        QTest::newRow("10 high") << QSizeF(300, 10);
-        QTest::newRow("empty") << QSizeF(0, 0);
-    }
-
-    void keepsFrameForTinyContent() {
-        QFETCH(QSizeF, content);
-        Preferences preferences;
-        preferences.setAnchor(QStringLiteral("{700, 500}"));
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        QVERIFY(presentWith(panel, QSizeF(300, 120)));
-        QTRY_COMPARE(panel.geometry(), QRect(400, 400, 300, 120));
-
-        setFitting(panel.content(), QSizeF(content.width(), content.height()));
-        panel.relayout();
+    // Content that settles its size late still lands on the default corner, and the place the
+    // window was created at is no anchor; tiny content keeps the frame it has.
+    void contentSizedLateOrTiny() {
+        Shown shown({0, 0});
+        QVERIFY(shown.present());
         QTest::qWait(20);
-        QCOMPARE(panel.geometry(), QRect(400, 400, 300, 120));
-        QCOMPARE(preferences.anchor().value_or(QString()), QStringLiteral("{700, 500}"));
+        QVERIFY(!shown.preferences.anchor());
+        fitTo(shown.panel.content(), {300, 200});
+        QTRY_COMPARE(shown.panel.geometry(), QRect(1124, 33, 300, 200));
+        QTRY_COMPARE(shown.anchor(), "{1424, 867}");
+        for (const QSizeF tiny : {QSizeF(10, 120), QSizeF(300, 10), QSizeF()}) {
+            fitTo(shown.panel.content(), tiny);
+            QTest::qWait(20);
+            QCOMPARE(shown.panel.geometry(), QRect(1124, 33, 300, 200));
+        }
+        QCOMPARE(shown.anchor(), "{1424, 867}");
     }
 
-    // The view settles its size after it is shown; the strip must still land on the default
-    // corner and not remember the place it was created at.
-    void followsContentThatSizesLate() {
-        Preferences preferences;
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        QVERIFY(presentWith(panel, QSizeF(0, 0)));
-        QTest::qWait(20);
-        QVERIFY(!preferences.anchor());
-
-        setFitting(panel.content(), QSizeF(300, 200));
-        QTRY_COMPARE(panel.geometry(), QRect(1124, 33, 300, 200));
-        QTRY_COMPARE(preferences.anchor().value_or(QString()), QStringLiteral("{1424, 867}"));
-    }
-
+    // A drag stores the new corner and growth keeps it; a reset returns to the default corner
+    // and does not show a hidden strip.
     void remembersDragAndResets() {
-        Preferences preferences;
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        QVERIFY(presentWith(panel, QSizeF(300, 120)));
-
-        panel.setPosition(500, 300); // what a drag by the background ends in
-        QTRY_COMPARE(preferences.anchor().value_or(QString()), QStringLiteral("{800, 600}"));
-        setFitting(panel.content(), QSizeF(300, 240));
-        QTRY_COMPARE(panel.geometry(), QRect(500, 300, 300, 240));
-
-        panel.resetPosition();
-        QTRY_COMPARE(panel.geometry(), QRect(1124, 33, 300, 240));
-        QTRY_COMPARE(preferences.anchor().value_or(QString()), QStringLiteral("{1424, 867}"));
+        Shown shown({300, 120});
+        QVERIFY(shown.present());
+        shown.panel.setPosition(500, 300);
+        QTRY_COMPARE(shown.anchor(), "{800, 600}");
+        fitTo(shown.panel.content(), {300, 240});
+        QTRY_COMPARE(shown.panel.geometry(), QRect(500, 300, 300, 240));
+        shown.panel.resetPosition();
+        QTRY_COMPARE(shown.panel.geometry(), QRect(1124, 33, 300, 240));
+        QTRY_COMPARE(shown.anchor(), "{1424, 867}");
+        shown.panel.hide();
+        shown.panel.setPosition(500, 300);
+        shown.panel.resetPosition();
+        QVERIFY(!shown.panel.isVisible());
+        QCOMPARE(shown.panel.geometry(), QRect(1124, 33, 300, 240));
     }
 
-    void resetWhileHiddenDoesNotShow() {
-        Preferences preferences;
-        preferences.setAnchor(QStringLiteral("{300, 500}"));
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        panel.setContent(contentOf({300, 120}));
-        panel.resetPosition();
-        QVERIFY(!panel.isVisible());
-        QCOMPARE(panel.geometry(), QRect(1124, 33, 300, 120));
-    }
-
-    void givesMaxHeightOfWorkArea() {
-        Preferences preferences;
-        QuietWindowSystem windowSystem(true);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        auto content = contentOf({300, 120});
-        content->setProperty("maxHeight", 0);
-        QQuickItem* root = content.get();
-        panel.setContent(std::move(content));
-        panel.relayout();
-        QCOMPARE(root->property("maxHeight").toInt(), 875);
-    }
-
+    // Without a compositor the corners are cut away instead of left transparent (black).
     void shapesOpaqueSurfaceWithoutCompositor_data() {
         QTest::addColumn<bool>("compositor");
         QTest::newRow("composited") << true;
         QTest::newRow("no compositor") << false;
     }
-
     void shapesOpaqueSurfaceWithoutCompositor() {
         QFETCH(bool, compositor);
-        Preferences preferences;
-        QuietWindowSystem windowSystem(compositor);
-        DaylaPanel panel(windowSystem, preferences, [] { return laptop; });
-        QVERIFY(presentWith(panel, QSizeF(300, 120)));
-        QTRY_COMPARE(panel.size(), QSize(300, 120));
-
-        QCOMPARE(panel.translucent(), compositor);
-        QCOMPARE(panel.color().alpha() == 0, compositor);
-        const QRegion mask = panel.mask();
-        if (compositor) {
-            QVERIFY(mask.isEmpty());
-            return;
-        }
+        Shown shown({300, 120}, laptop, compositor);
+        QVERIFY(shown.present());
+        QTRY_COMPARE(shown.panel.size(), QSize(300, 120));
+        QCOMPARE(shown.panel.translucent(), compositor);
+        QCOMPARE(shown.panel.color().alpha() == 0, compositor);
+        const QRegion mask = shown.panel.mask();
+        QCOMPARE(mask.isEmpty(), compositor);
         for (const QPoint corner :
              {QPoint(0, 0), QPoint(299, 0), QPoint(0, 119), QPoint(299, 119), QPoint(1, 1)})
-            QVERIFY2(!mask.contains(corner),
-                     qPrintable(QStringLiteral("%1,%2").arg(corner.x()).arg(corner.y())));
-        for (const QPoint inside :
-             {QPoint(150, 0), QPoint(0, 60), QPoint(299, 60), QPoint(150, 119), QPoint(3, 3)})
-            QVERIFY2(mask.contains(inside),
-                     qPrintable(QStringLiteral("%1,%2").arg(inside.x()).arg(inside.y())));
+            QVERIFY(!mask.contains(corner));
+        for (const QPoint inside : {QPoint(150, 0), QPoint(0, 60), QPoint(299, 60), QPoint(3, 3)})
+            QCOMPARE(mask.contains(inside), !compositor);
     }
 };
 

@@ -1,9 +1,8 @@
 #include "SingleInstance.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,58 +11,38 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
 
 private:
-    // Fixed before any fork, so that a child names the same file.
-    const QString m_lockPath = QDir::temp().filePath(
-        QStringLiteral("pinstrip-test-%1.lock").arg(QCoreApplication::applicationPid()));
-    [[nodiscard]] const QString& lockPath() const { return m_lockPath; }
+    QTemporaryDir m_dir;
+    const QString m_lock = m_dir.filePath("pinstrip.lock");
 
 private slots:
-    void init() { QFile::remove(lockPath()); }
-    void cleanup() { QFile::remove(lockPath()); }
+    void cleanup() { QFile::remove(m_lock); }
 
-    void defaultLockLivesInRuntimeFolder() {
-        QCOMPARE(SingleInstance::defaultLockPath(),
-                 qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/pinstrip.lock"));
-    }
-
+    // A live holder keeps the lock however long it has been running; once it is gone the
+    // next copy gets it.
     void secondCopyIsRefusedWhileFirstRuns() {
-        auto first = std::make_unique<SingleInstance>(lockPath());
+        auto first = std::make_unique<SingleInstance>(m_lock);
         QVERIFY(first->acquire());
         QVERIFY(first->acquire());
-        SingleInstance second(lockPath());
-        QVERIFY(!second.acquire());
-
-        first.reset();
-        SingleInstance third(lockPath());
-        QVERIFY(third.acquire());
-    }
-
-    void longRunningCopyKeepsItsLock() {
-        SingleInstance first(lockPath());
-        QVERIFY(first.acquire());
-        QFile lock(lockPath());
+        QFile lock(m_lock);
         QVERIFY(lock.open(QIODevice::ReadWrite));
         QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                                  QFileDevice::FileModificationTime));
         lock.close();
-        SingleInstance second(lockPath());
-        QVERIFY(!second.acquire());
+        QVERIFY(!SingleInstance(m_lock).acquire());
+        first.reset();
+        QVERIFY(SingleInstance(m_lock).acquire());
     }
 
     void lockOfCrashedCopyIsTakenOver() {
         const pid_t child = fork();
         QVERIFY(child >= 0);
-        if (child == 0) {
-            SingleInstance crashed(lockPath());
-            _exit(crashed.acquire() ? 0 : 1); // no destructors: the lock file stays behind
-        }
+        if (child == 0)
+            _exit(SingleInstance(m_lock).acquire() ? 0 : 1); // no destructors: the file stays
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        QVERIFY(QFile::exists(lockPath()));
-
-        SingleInstance next(lockPath());
-        QVERIFY(next.acquire());
+        QVERIFY(QFile::exists(m_lock));
+        QVERIFY(SingleInstance(m_lock).acquire());
     }
 };
 

@@ -51,49 +51,38 @@ class UpdateCheckTest : public QObject {
 
 private slots:
     void reportsWhatTheFeedSays_data() {
-        using Outcome = UpdateCheck::Outcome;
+        using enum UpdateCheck::Outcome;
         QTest::addColumn<QString>("current");
         QTest::addColumn<QByteArray>("response");
         QTest::addColumn<UpdateCheck::Outcome>("outcome");
         QTest::addColumn<QString>("page");
-
-        const QByteArray page = "\"url\": \"https://example.org/pinstrip/releases\"";
-        QTest::newRow("newer") << "1.0.0" << http(200, "{\"version\": \"1.1.0\", " + page + "}")
-                               << Outcome::newerAvailable
-                               << "https://example.org/pinstrip/releases";
-        QTest::newRow("numeric, not textual order")
-            << "1.9.0" << http(200, "{\"version\": \"1.10.0\", " + page + "}")
-            << Outcome::newerAvailable << "https://example.org/pinstrip/releases";
-        QTest::newRow("same") << "1.0.0" << http(200, "{\"version\": \"1.0.0\", " + page + "}")
-                              << Outcome::upToDate << QString();
-        QTest::newRow("older") << "1.2.0" << http(200, "{\"version\": \"1.1.9\", " + page + "}")
-                               << Outcome::upToDate << QString();
-        QTest::newRow("http page")
-            << "1.0.0" << http(200, "{\"version\": \"2\", \"url\": \"http://example.org/p\"}")
-            << Outcome::newerAvailable << "http://example.org/p";
-        QTest::newRow("page is a local file")
-            << "1.0.0" << http(200, "{\"version\": \"9.0\", \"url\": \"file:///etc/passwd\"}")
-            << Outcome::failed << QString();
-        QTest::newRow("page is a script")
-            << "1.0.0" << http(200, "{\"version\": \"9.0\", \"url\": \"javascript:alert(1)\"}")
-            << Outcome::failed << QString();
-        QTest::newRow("no page") << "1.0.0" << http(200, "{\"version\": \"9.0\"}")
-                                 << Outcome::failed << QString();
-        QTest::newRow("pre-release text")
-            << "1.0.0" << http(200, "{\"version\": \"2.0-beta\", " + page + "}") << Outcome::failed
-            << QString();
-        QTest::newRow("version not text") << "1.0.0" << http(200, "{\"version\": 2, " + page + "}")
-                                          << Outcome::failed << QString();
-        QTest::newRow("not JSON") << "1.0.0" << http(200, "<html>moved</html>") << Outcome::failed
-                                  << QString();
-        QTest::newRow("not found") << "1.0.0" << http(404, "{\"version\": \"9.0\", " + page + "}")
-                                   << Outcome::failed << QString();
-        QTest::newRow("closed without answer")
-            << "1.0.0" << QByteArray() << Outcome::failed << QString();
-        QTest::newRow("oversized") << "1.0.0"
-                                   << http(200, "{\"version\": \"9.0\", " + page + ", \"pad\": \"" +
-                                                    QByteArray(200 * 1024, 'x') + "\"}")
-                                   << Outcome::failed << QString();
+        const QByteArray releases = "https://example.org/pinstrip/releases";
+        const auto feed = [&](const QByteArray& version, const QByteArray& url = {}) {
+            return "{\"version\": " + version + ", \"url\": \"" + (url.isEmpty() ? releases : url) +
+                   "\"}";
+        };
+        const auto row = [](const char* name, const char* current, const QByteArray& body,
+                            UpdateCheck::Outcome outcome, const QString& page = {},
+                            int status = 200) {
+            QTest::newRow(name) << QString(current) << (body.isNull() ? body : http(status, body))
+                                << outcome << page;
+        };
+        row("newer", "1.0.0", feed("\"1.1.0\""), newerAvailable, releases);
+        row("numeric, not textual order", "1.9.0", feed("\"1.10.0\""), newerAvailable, releases);
+        row("same", "1.0.0", feed("\"1.0.0\""), upToDate);
+        row("older", "1.2.0", feed("\"1.1.9\""), upToDate);
+        row("http page", "1.0.0", feed("\"2\"", "http://example.org/p"), newerAvailable,
+            "http://example.org/p");
+        row("page is a local file", "1.0.0", feed("\"9.0\"", "file:///etc/passwd"), failed);
+        row("page is a script", "1.0.0", feed("\"9.0\"", "javascript:alert(1)"), failed);
+        row("no page", "1.0.0", "{\"version\": \"9.0\"}", failed);
+        row("pre-release text", "1.0.0", feed("\"2.0-beta\""), failed);
+        row("version not text", "1.0.0", feed("2"), failed);
+        row("not JSON", "1.0.0", "<html>moved</html>", failed);
+        row("not found", "1.0.0", feed("\"9.0\""), failed, {}, 404);
+        row("closed without answer", "1.0.0", QByteArray(), failed);
+        row("oversized", "1.0.0", feed("\"9.0\", \"pad\": \"" + QByteArray(200 * 1024, 'x') + '"'),
+            failed);
     }
 
     void reportsWhatTheFeedSays() {
@@ -101,7 +90,6 @@ private slots:
         QFETCH(QByteArray, response);
         QFETCH(UpdateCheck::Outcome, outcome);
         QFETCH(QString, page);
-
         FeedServer server(response);
         UpdateCheck check(server.url(), current);
         QSignalSpy finished(&check, &UpdateCheck::finished);
@@ -122,9 +110,9 @@ private slots:
     void unreachableFeedFails() {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QUrl url(QStringLiteral("http://127.0.0.1:%1/feed.json").arg(closed.serverPort()));
+        const QUrl url(QString("http://127.0.0.1:%1/feed.json").arg(closed.serverPort()));
         closed.close();
-        UpdateCheck check(url, QStringLiteral("1.0.0"));
+        UpdateCheck check(url, "1.0.0");
         QSignalSpy finished(&check, &UpdateCheck::finished);
         check.check();
         QVERIFY(finished.wait(10000));
