@@ -116,7 +116,7 @@ void TestStateCodec::titlesRoundTrip() {
                    {QUuid::createUuid(), "second", ItemStatus::done}};
     state.archive = {{title, {{QUuid::createUuid(), title, ItemStatus::open}}}, {"d", {}}};
     const QByteArray bytes = state.encode();
-    // Encoded in two parts, the whole must still be Qt's layout of the whole document.
+    // Written without Qt's JSON classes, the text must still be Qt's layout of the document.
     QCOMPARE(bytes, QJsonDocument(state.toJson())
                         .toJson(QJsonDocument::Indented)
                         .chopped(1)
