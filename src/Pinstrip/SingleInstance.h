@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
-// One running copy per user: a lock file in the user's runtime folder, held until exit.
-// A lock left behind by a copy that died is taken over; a live holder is never timed out.
+// One running copy per user: an exclusive lock on a file in the user's runtime folder, held
+// until exit. The system drops the lock of a copy that dies, so the next copy takes it over; a
+// live holder is never timed out. The file's first line is the holder's process id.
 class SingleInstance {
 public:
     // $XDG_RUNTIME_DIR/pinstrip.lock (a per-user name in the temporary folder without one).
     SingleInstance();
     explicit SingleInstance(const QString& lockPath);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
 
     [[nodiscard]] static QString defaultLockPath();
 
@@ -17,5 +20,6 @@ public:
     [[nodiscard]] bool acquire();
 
 private:
-    QLockFile m_lock;
+    QString m_path;
+    int m_fd = -1;
 };
