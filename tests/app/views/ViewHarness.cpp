@@ -3,7 +3,6 @@
 #include <QQmlComponent>
 #include <QQmlExpression>
 #include <QSGRendererInterface>
-#include <QTest>
 #include <algorithm>
 
 namespace {
@@ -11,7 +10,7 @@ namespace {
 // Delegates of lists and repeaters are visual children only, so walk the item tree.
 void collect(QQuickItem* item, const QString& objectName, QList<QQuickItem*>& found) {
     for (QQuickItem* child : item->childItems()) {
-        if (objectName.isEmpty() || child->objectName() == objectName)
+        if (child->objectName() == objectName)
             found.append(child);
         collect(child, objectName, found);
     }
@@ -61,14 +60,6 @@ QList<QQuickItem*> ViewHarness::all(QQuickItem* item, const QString& objectName)
     return found;
 }
 
-QQuickItem* ViewHarness::child(QQuickItem* item, const QString& objectName) {
-    return all(item, objectName).value(0);
-}
-
-QString ViewHarness::text(const QQuickItem* item) {
-    return item->property("text").toString();
-}
-
 QQuickItem* ViewHarness::find(const QString& objectName) const {
     const auto found = all(m_root, objectName);
     const auto visible = std::find_if(found.cbegin(), found.cend(),
@@ -105,10 +96,6 @@ void ViewHarness::hover(QQuickItem* item) {
 void ViewHarness::type(const QString& text) {
     for (const QChar c : text)
         QTest::keyClick(&m_window, c.toLatin1());
-}
-
-void ViewHarness::settle() {
-    QTest::qWait(400);
 }
 
 DaylaState ViewHarness::stateOf(const QString& statuses) {

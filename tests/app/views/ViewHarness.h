@@ -6,7 +6,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QVariantMap>
+#include <QTest>
 #include <memory>
 
 // One view of the module, loaded the way the application loads it, in a shown window, with a
@@ -26,16 +26,20 @@ public:
     [[nodiscard]] QList<QQuickItem*> rows() const;
     // Whether the item's colour is the module theme's colour of this name.
     [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
-    // Every descendant of `item` with this objectName (any name when empty), in tree order.
+    // Every descendant of `item` with this objectName, in tree order, and the first of them.
     [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName);
-    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName);
-    [[nodiscard]] static QString text(const QQuickItem* item);
+    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {
+        return all(item, objectName).value(0);
+    }
+    [[nodiscard]] static QString text(const QQuickItem* item) {
+        return item->property("text").toString();
+    }
 
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void hover(QQuickItem* item);
     void type(const QString& text);
     // Lets layouts and list transitions settle.
-    static void settle();
+    static void settle() { QTest::qWait(400); }
 
     // Today's list with one entry per letter: o open, p in progress, d done.
     static DaylaState stateOf(const QString& statuses);

@@ -71,17 +71,6 @@ private slots:
         if (!titles.isEmpty())
             QVERIFY(titles.at(0)->property("truncated").toBool());
     }
-
-    void manyDaysScroll() {
-        DaylaState state;
-        for (int day = 0; day < 120; ++day)
-            state.archive.append(
-                {QString("2026-01-%1 09:00").arg(day % 28 + 1), V::stateOf("od").items});
-        V view("HistoryView", state);
-        QCOMPARE(view.root()->size(), QSizeF(360, 420));
-        QVERIFY(V::child(view.root(), "scroller")->property("contentHeight").toReal() > 4200);
-        QCOMPARE(cards(view).size(), 120);
-    }
 };
 
 QTEST_MAIN(TestHistoryView)
