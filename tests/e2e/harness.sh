@@ -116,7 +116,7 @@ e2e_strip_geometry() { # "x y width height" of the strip on screen
 
 e2e_strip_corner() { e2e_strip_geometry | awk '{print $1 + $3, $2}'; } # "right top"
 
-e2e_focus_is() { [ $(($("$XTOOL" focus))) -eq $(($1)) ]; }
+e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
 
 e2e_keys() { "$XTOOL" inject "$@"; }
 

@@ -4,7 +4,6 @@
 //   xtool grab              holds Control+Alt+T (all lock variants) on the root window, prints
 //                           "grabbed" and waits to be killed
 //   xtool target FILE       a window titled "pinstrip-e2e-target" that appends what is typed
-//   xtool focus             prints the window that has the keyboard focus
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -143,13 +142,8 @@ int main(int argc, char** argv) {
         status = grab(display);
     } else if (command == "target" && argc == 3) {
         status = target(display, argv[2]);
-    } else if (command == "focus") {
-        Window window = None;
-        XGetInputFocus(display, &window, &unused);
-        std::printf("0x%lx\n", window);
-        status = 0;
     } else {
-        status = fail("usage: xtool inject ACTION...|grab|target FILE|focus");
+        status = fail("usage: xtool inject ACTION...|grab|target FILE");
     }
     XCloseDisplay(display);
     return status;
