@@ -19,6 +19,8 @@
 namespace {
 
 const QString fileName = QStringLiteral("todo.json");
+// mkostemp() replaces the six X of the template.
+const QString temporaryPrefix = QStringLiteral(".todo.json.");
 
 // Creates every missing folder of the path, each readable by the user alone.
 void makePrivatePath(const QString& folder) {
@@ -151,6 +153,7 @@ QString StateFile::fileURL() const {
 }
 
 DaylaState StateFile::read() {
+    removeLeftoverTemporaries();
     const QByteArray path = QFile::encodeName(m_path);
     if (const std::optional<QByteArray> bytes = readRegularFile(path)) {
         if (std::optional<DaylaState> state = DaylaState::decode(*bytes))
@@ -159,6 +162,14 @@ DaylaState StateFile::read() {
     struct stat info {};
     m_setAsidePending = ::lstat(path.constData(), &info) == 0;
     return {};
+}
+
+void StateFile::removeLeftoverTemporaries() const {
+    const QDir folder(m_folder);
+    const QStringList names = folder.entryList({temporaryPrefix + QStringLiteral("??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names)
+        ::unlink(QFile::encodeName(folder.filePath(name)).constData());
 }
 
 bool StateFile::setAside() {
@@ -209,7 +220,7 @@ bool StateFile::write(const DaylaState& state) {
     const QByteArrayList pieces =
         StateWriter::document(m_encodedDays, StateWriter::itemsPart(state.items));
     const QByteArray folder = QFile::encodeName(m_folder);
-    QByteArray temporary = folder + "/.todo.json.XXXXXX";
+    QByteArray temporary = folder + '/' + QFile::encodeName(temporaryPrefix) + "XXXXXX";
     // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)

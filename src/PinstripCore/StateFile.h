@@ -27,7 +27,8 @@ public:
     // The path of todo.json.
     [[nodiscard]] QString fileURL() const;
 
-    // The decoded state, or the empty state on any failure.
+    // The decoded state, or the empty state on any failure. Temporary files left by a write
+    // that was cut short are removed first: only one copy of the program runs at a time.
     [[nodiscard]] DaylaState read();
     // False when an unreadable file could not be set aside or the write failed; the previous
     // file is then untouched.
@@ -36,6 +37,7 @@ public:
 private:
     // Moves an unreadable todo.json to "todo.json.unreadable-<stamp>", never replacing a file.
     bool setAside();
+    void removeLeftoverTemporaries() const;
     // The text of each archived day, reusing the days encoded last time where it can.
     [[nodiscard]] QByteArrayList encodedDays(const QList<ArchivedDay>& archive) const;
 

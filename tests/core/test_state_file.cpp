@@ -32,6 +32,7 @@ private slots:
     void everyWriteIsTheWholeEncoding();
     void unreadableFilesAreSetAsideNeverOverwritten();
     void failedSetAsideKeepsTheFile();
+    void readRemovesTemporariesOfCutWrites();
     void strangeThingAtThePath_data();
     void strangeThingAtThePath();
 };
@@ -114,6 +115,17 @@ void TestStateFile::failedSetAsideKeepsTheFile() {
     QVERIFY(!file.write(sample()));
     QCOMPARE(StoreFolder::read(folder + "/todo.json"), QByteArray("garbage"));
     QCOMPARE(StoreFolder::list(folder), QStringList{"todo.json"});
+}
+
+void TestStateFile::readRemovesTemporariesOfCutWrites() {
+    StoreFolder dir;
+    const DaylaState state = sample();
+    QVERIFY(dir.setState(state));
+    for (const QString& name : {QStringLiteral(".todo.json.Ab3xZ9"), setAsideName})
+        QVERIFY(StoreFolder::write(dir.file(name), "{\"items\": ["));
+    StateFile file(dir.path(), StoreFolder::clock());
+    QCOMPARE(file.read(), state);
+    QCOMPARE(dir.entries(), (QStringList{"todo.json", setAsideName}));
 }
 
 void TestStateFile::strangeThingAtThePath_data() {
