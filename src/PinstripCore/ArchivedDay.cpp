@@ -22,13 +22,3 @@ std::optional<ArchivedDay> ArchivedDay::fromJson(const QJsonValue& value) {
     }
     return day;
 }
-
-QJsonObject ArchivedDay::toJson() const {
-    QJsonArray array;
-    for (const DaylaItem& item : items)
-        array.append(item.toJson());
-    QJsonObject object;
-    object.insert(QLatin1String("date"), date);
-    object.insert(QLatin1String("items"), array);
-    return object;
-}

@@ -16,5 +16,4 @@ struct ArchivedDay {
     friend bool operator==(const ArchivedDay&, const ArchivedDay&) = default;
 
     [[nodiscard]] static std::optional<ArchivedDay> fromJson(const QJsonValue& value);
-    [[nodiscard]] QJsonObject toJson() const;
 };

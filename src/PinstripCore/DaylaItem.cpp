@@ -80,14 +80,6 @@ std::optional<DaylaItem> DaylaItem::fromJson(const QJsonValue& value) {
     return DaylaItem{*id, title.toString(), *status};
 }
 
-QJsonObject DaylaItem::toJson() const {
-    QJsonObject object;
-    object.insert(QLatin1String("id"), idText());
-    object.insert(QLatin1String("status"), itemStatusText(status));
-    object.insert(QLatin1String("title"), title);
-    return object;
-}
-
 QString DaylaItem::idText() const {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }

@@ -18,7 +18,6 @@ struct DaylaItem {
 
     // Strict decoding of one item object; nullopt rejects the whole file.
     [[nodiscard]] static std::optional<DaylaItem> fromJson(const QJsonValue& value);
-    [[nodiscard]] QJsonObject toJson() const;
     // The id as written: 36 characters, upper case, no braces.
     [[nodiscard]] QString idText() const;
 };

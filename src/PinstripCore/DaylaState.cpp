@@ -56,27 +56,6 @@ bool breaksJsonGrammar(const QByteArray& bytes) {
     return false;
 }
 
-QJsonArray itemsToJson(const QList<DaylaItem>& items) {
-    QJsonArray array;
-    for (const DaylaItem& item : items)
-        array.append(item.toJson());
-    return array;
-}
-
-QJsonArray archiveToJson(const QList<ArchivedDay>& archive) {
-    QJsonArray array;
-    for (const ArchivedDay& day : archive)
-        array.append(day.toJson());
-    return array;
-}
-
-QJsonObject stateObject(const QJsonArray& archive, const QJsonArray& items) {
-    QJsonObject object;
-    object.insert(QLatin1String("archive"), archive);
-    object.insert(QLatin1String("items"), items);
-    return object;
-}
-
 } // namespace
 
 std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
@@ -106,10 +85,6 @@ std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
         state.archive.append(std::move(*day));
     }
     return state;
-}
-
-QJsonObject DaylaState::toJson() const {
-    return stateObject(archiveToJson(archive), itemsToJson(items));
 }
 
 std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {

@@ -17,7 +17,6 @@ struct DaylaState {
     friend bool operator==(const DaylaState&, const DaylaState&) = default;
 
     [[nodiscard]] static std::optional<DaylaState> fromJson(const QJsonValue& value);
-    [[nodiscard]] QJsonObject toJson() const;
 
     // Whole-file decoding: any fault anywhere rejects the file (nullopt).
     [[nodiscard]] static std::optional<DaylaState> decode(const QByteArray& bytes);

@@ -70,7 +70,7 @@ void TestHostileInput::storeStartsAsListed() {
     DaylaStore store(dir.path(), StoreFolder::clock());
     const bool readable = DaylaState::decode(bytes).has_value();
     QVERIFY2(expect == "either" || readable == (expect == "accept"), "decoded against the list");
-    const QJsonObject got = store.state().toJson();
+    const QJsonObject got = QJsonDocument::fromJson(store.state().encode()).object();
     const bool listedState = std::any_of(states.begin(), states.end(), [&](const QJsonValue& want) {
         return masked(got, want) == want;
     });
