@@ -36,8 +36,11 @@ void UpdateCheck::replied() {
     m_reply = nullptr;
     reply->deleteLater();
     Result result;
-    if (reply->error() == QNetworkReply::NoError)
-        result = evaluate(reply->read(maxFeedBytes), m_currentVersion);
+    // The whole body may already be in before the size check aborts: refuse it here as well,
+    // rather than reading its start as if it were all of it.
+    const QByteArray body = reply->read(maxFeedBytes + 1);
+    if (reply->error() == QNetworkReply::NoError && body.size() <= maxFeedBytes)
+        result = evaluate(body, m_currentVersion);
     emit finished(result);
 }
 

@@ -83,6 +83,8 @@ private slots:
         row("closed without answer", "1.0.0", QByteArray(), failed);
         row("oversized", "1.0.0", feed("\"9.0\", \"pad\": \"" + QByteArray(200 * 1024, 'x') + '"'),
             failed);
+        row("oversized after a whole feed", "1.0.0", feed("\"9.0\"") + QByteArray(70000, ' '),
+            failed);
     }
 
     void reportsWhatTheFeedSays() {
