@@ -165,11 +165,12 @@ DaylaState StateFile::read() {
 }
 
 void StateFile::removeLeftoverTemporaries() const {
+    // Matched by hand: a wildcard filter would load the regular-expression engine at start-up.
     const QDir folder(m_folder);
-    const QStringList names = folder.entryList({temporaryPrefix + QStringLiteral("??????")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names)
-        ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.size() == temporaryPrefix.size() + 6 && name.startsWith(temporaryPrefix))
+            ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+    }
 }
 
 bool StateFile::setAside() {
