@@ -11,7 +11,7 @@ packages=(
     # QML runtime modules the views import
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml-workerscript
-    qml6-module-qttest qml6-module-qtquick-shapes
+    qml6-module-qttest
     # fonts: the ⛴ glyph and a text face
     fonts-noto-color-emoji fonts-dejavu-core
     # tests: display, window manager, tray host, compositor, input and screenshots
