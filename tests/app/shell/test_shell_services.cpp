@@ -1,0 +1,293 @@
+#include "LoginItem.h"
+#include "SingleInstance.h"
+#include "TrayMenu.h"
+#include "UpdateCheck.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Command = TrayMenu::Command;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// Separators as "-"; "&&" (a literal '&' in a title) as it shows.
+QString titles(const QMenu& menu) {
+    QStringList list;
+    for (const QAction* action : menu.actions())
+        list << (action->isSeparator() ? "-" : QString(action->text()).replace("&&", "&"));
+    return list.join('|');
+}
+
+// Answers every request on 127.0.0.1 with one canned HTTP response, then closes.
+class FeedServer : public QObject {
+public:
+    explicit FeedServer(QByteArray response) : m_response(std::move(response)) {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    request += socket->readAll();
+                    if (request.contains("\r\n\r\n")) {
+                        socket->write(m_response);
+                        socket->disconnectFromHost();
+                    }
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    [[nodiscard]] QUrl url() const {
+        return QUrl(QString("http://127.0.0.1:%1/pinstrip/feed.json").arg(m_server.serverPort()));
+    }
+    QByteArray request;
+
+private:
+    QTcpServer m_server;
+    QByteArray m_response;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(TrayMenu::State)
+
+// The login entry, the single-instance lock, the tray menu and the update check.
+class TestShellServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Enabled while the entry exists and does not tell the desktop to skip it; toggling
+    // registers (creating the folder) or unregisters, and an entry there but skipped is
+    // registered again.
+    void loginEntry_data() {
+        QTest::addColumn<QByteArray>("entry"); // empty: no file
+        QTest::addColumn<bool>("enabled");
+        // clang-format off
+        QTest::newRow("absent") << QByteArray() << false;
+        QTest::newRow("plain") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n") << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=x\nHidden=true\n") << false;
+        QTest::newRow("hidden false")
+            << QByteArray("[Desktop Entry]\nExec=x\nHidden=false\n") << true;
+        QTest::newRow("disabled for GNOME")
+            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("spaces around =") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
+        QTest::newRow("hidden in another group")
+            << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action x]\nHidden=true\n") << true;
+        // clang-format on
+    }
+    void loginEntry() {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, enabled);
+        QTemporaryDir config;
+        int beeps = 0;
+        LoginItem login(config.filePath("autostart"), "/opt/Pin Strip/pinstrip", [&] { ++beeps; });
+        if (!entry.isEmpty())
+            QVERIFY(QDir(config.path()).mkdir("autostart") && write(login.entryPath(), entry));
+        QCOMPARE(login.enabled(), enabled);
+        login.toggle();
+        QCOMPARE(login.enabled(), !enabled);
+        const QByteArray written = contents(login.entryPath());
+        QCOMPARE(written.isEmpty(), enabled);
+        if (!enabled) {
+            QVERIFY(written.startsWith("[Desktop Entry]\n"));
+            QVERIFY(written.contains("\nExec=\"/opt/Pin Strip/pinstrip\"\n"));
+            QVERIFY(written.contains("\nType=Application\n"));
+        }
+        QCOMPARE(beeps, 0);
+    }
+
+    // A file where the folder should be: works as root too, no permission bits involved.
+    void unwritableLoginFolderBeepsOnly() {
+        QTemporaryDir config;
+        const QString blocker = config.filePath("autostart");
+        QVERIFY(write(blocker, "not a folder"));
+        int beeps = 0;
+        LoginItem login(blocker, "pinstrip", [&] { ++beeps; });
+        login.toggle();
+        QCOMPARE(beeps, 1);
+        QVERIFY(!login.enabled());
+        QCOMPARE(contents(blocker), QByteArray("not a folder"));
+        QCOMPARE(
+            QDir(config.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+            QStringList{"autostart"});
+    }
+
+    // A live holder keeps the lock however old its file; a dead one's lock is taken over.
+    void singleInstance() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("pinstrip.lock");
+        auto first = std::make_unique<SingleInstance>(path);
+        QVERIFY(first->acquire() && first->acquire());
+        QFile lock(path);
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+        lock.close();
+        QVERIFY(!SingleInstance(path).acquire());
+        first.reset();
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0)
+            _exit(SingleInstance(path).acquire() ? 0 : 1); // no destructors: the file stays
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(QFile::exists(path));
+        QVERIFY(SingleInstance(path).acquire());
+    }
+
+    // The double-tap entry asks for raw input, and the settings entry appears, while double
+    // tap is on but its monitor is missing or not active yet.
+    void trayTitles_data() {
+        QTest::addColumn<TrayMenu::State>("state");
+        QTest::addColumn<QString>("summon");
+        const QString plain = "Summon on Double-⌥|";
+        const QString needs =
+            "Summon on Double-⌥ — needs Accessibility|Open Accessibility Settings…|";
+        using S = TrayMenu::State; // shown, double tap, monitor exists, monitor active, login
+        // clang-format off
+        QTest::newRow("first run, monitor waiting") << S{true, true, true, false, false} << needs;
+        QTest::newRow("monitor active") << S{true, true, true, true, false} << plain;
+        QTest::newRow("no monitor yet") << S{true, true, false, false, false} << needs;
+        QTest::newRow("switched off, active") << S{true, false, true, true, false} << plain;
+        QTest::newRow("switched off, waiting") << S{true, false, true, false, false} << plain;
+        QTest::newRow("switched off, no monitor") << S{true, false, false, false, false} << plain;
+        QTest::newRow("hidden, login on") << S{false, true, true, true, true} << plain;
+        // clang-format on
+    }
+    void trayTitles() {
+        QFETCH(TrayMenu::State, state);
+        QFETCH(QString, summon);
+        TrayMenu menu;
+        // Each opening fills the menu afresh.
+        menu.fill({!state.panelVisible, !state.doubleTapEnabled, false, false, true},
+                  [](Command) {});
+        menu.fill(state, [](Command) {});
+        QCOMPARE(titles(menu),
+                 (state.panelVisible ? "Hide" : "Show") +
+                     QString(" Strip|Add Item (⌃⌥T)|Archive All & Start Fresh|Archive…|-|") +
+                     "Reset Position|" + summon +
+                     "Launch at Login|-|Check for Updates…|About Pinstrip|Quit Pinstrip");
+        for (const QAction* action : menu.actions()) {
+            QVERIFY(action->isEnabled());
+            if (action->text().startsWith("Summon"))
+                QVERIFY(action->isCheckable() && action->isChecked() == state.doubleTapEnabled);
+            else if (action->text() == "Launch at Login")
+                QVERIFY(action->isCheckable() && action->isChecked() == state.loginEnabled);
+            else
+                QVERIFY2(!action->isCheckable(), qPrintable(action->text()));
+        }
+    }
+
+    // Every entry runs its command, and Control-Q quits while the menu is open.
+    void trayCommands() {
+        TrayMenu menu;
+        QList<Command> ran;
+        menu.fill({true, true, true, false, true}, [&ran](Command command) { ran << command; });
+        for (QAction* action : menu.actions())
+            action->trigger();
+        QCOMPARE(ran,
+                 (QList<Command>{Command::toggle, Command::pick, Command::archive, Command::history,
+                                 Command::resetPosition, Command::toggleDoubleTap,
+                                 Command::openAccessibility, Command::toggleLogin,
+                                 Command::checkUpdates, Command::about, Command::quit}));
+        ran.clear();
+        menu.fill({true, false, true, true, false}, [&ran](Command command) { ran << command; });
+        menu.popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
+        QTRY_COMPARE(ran, QList<Command>{Command::quit});
+    }
+
+    void updateCheck_data() {
+        using enum UpdateCheck::Outcome;
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QByteArray>("response"); // empty: the port is closed
+        QTest::addColumn<UpdateCheck::Outcome>("outcome");
+        QTest::addColumn<QString>("page");
+        const QByteArray releases = "https://example.org/pinstrip/releases";
+        const auto feed = [&](const QByteArray& version, const QByteArray& url = {}) {
+            return "{\"version\": " + version + ", \"url\": \"" + (url.isEmpty() ? releases : url) +
+                   "\"}";
+        };
+        const auto row = [](const char* name, const char* current, const QByteArray& body,
+                            UpdateCheck::Outcome outcome, const QString& page = {},
+                            int status = 200) {
+            const QByteArray head = "HTTP/1.1 " + QByteArray::number(status) +
+                                    " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                                    QByteArray::number(body.size()) +
+                                    "\r\nConnection: close\r\n\r\n";
+            QTest::newRow(name) << QString(current) << head + body << outcome << page;
+        };
+        row("newer", "1.0.0", feed("\"1.1.0\""), newerAvailable, releases);
+        row("numeric, not textual order", "1.9.0", feed("\"1.10.0\""), newerAvailable, releases);
+        row("same", "1.0.0", feed("\"1.0.0\""), upToDate);
+        row("older", "1.2.0", feed("\"1.1.9\""), upToDate);
+        row("http page", "1.0.0", feed("\"2\"", "http://example.org/p"), newerAvailable,
+            "http://example.org/p");
+        row("page is a local file", "1.0.0", feed("\"9.0\"", "file:///etc/passwd"), failed);
+        row("page is a script", "1.0.0", feed("\"9.0\"", "javascript:alert(1)"), failed);
+        row("no page", "1.0.0", "{\"version\": \"9.0\"}", failed);
+        row("pre-release text", "1.0.0", feed("\"2.0-beta\""), failed);
+        row("version not text", "1.0.0", feed("2"), failed);
+        row("not JSON", "1.0.0", "<html>moved</html>", failed);
+        row("not found", "1.0.0", feed("\"9.0\""), failed, {}, 404);
+        QTest::newRow("closed without answer") << "1.0.0" << QByteArray("") << failed << "";
+        row("oversized", "1.0.0", feed("\"9.0\", \"pad\": \"" + QByteArray(200 * 1024, 'x') + '"'),
+            failed);
+        row("oversized after a whole feed", "1.0.0", feed("\"9.0\"") + QByteArray(70000, ' '),
+            failed);
+        QTest::newRow("unreachable") << "1.0.0" << QByteArray() << failed << "";
+    }
+    void updateCheck() {
+        QFETCH(QString, current);
+        QFETCH(QByteArray, response);
+        QFETCH(UpdateCheck::Outcome, outcome);
+        QFETCH(QString, page);
+        FeedServer server(response);
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        closed.close();
+        const QUrl url = response.isNull()
+                             ? QUrl(QString("http://127.0.0.1:%1/").arg(closed.serverPort()))
+                             : server.url();
+        UpdateCheck check(url, current);
+        QSignalSpy finished(&check, &UpdateCheck::finished);
+        check.check();
+        QVERIFY(check.running());
+        check.check(); // a second request while one runs is not another fetch
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!check.running());
+        const auto result = finished.first().first().value<UpdateCheck::Result>();
+        QCOMPARE(result.outcome, outcome);
+        QCOMPARE(result.page, QUrl(page));
+        if (response.isNull())
+            return;
+        QVERIFY(server.request.startsWith("GET /pinstrip/feed.json HTTP/1.1\r\n"));
+        if (!response.isEmpty()) // a connection closed without an answer is retried by Qt itself
+            QCOMPARE(server.request.count("GET "), 1);
+    }
+};
+
+QTEST_MAIN(TestShellServices)
+#include "test_shell_services.moc"
