@@ -67,8 +67,8 @@ QQuickItem* ViewHarness::find(const QString& objectName) const {
     return visible == found.cend() ? nullptr : *visible;
 }
 
-QList<QQuickItem*> ViewHarness::rows() const {
-    QList<QQuickItem*> rows = all(child(m_root, "list"), "todoRow");
+QList<QQuickItem*> ViewHarness::rows(const QString& objectName) const {
+    QList<QQuickItem*> rows = all(m_root, objectName);
     rows.removeIf([](QQuickItem* row) { return !row->isVisible(); });
     std::sort(rows.begin(), rows.end(),
               [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });

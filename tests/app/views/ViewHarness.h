@@ -22,8 +22,9 @@ public:
 
     // The visible item with this objectName, or nullptr.
     [[nodiscard]] QQuickItem* find(const QString& objectName) const;
-    // The list's row items in display order (rows on their way out excluded).
-    [[nodiscard]] QList<QQuickItem*> rows() const;
+    // The visible items with this objectName top to bottom: the list's rows by default (rows
+    // on their way out are hidden).
+    [[nodiscard]] QList<QQuickItem*> rows(const QString& objectName = "todoRow") const;
     // Whether the item's colour is the module theme's colour of this name.
     [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
     // Every descendant of `item` with this objectName, in tree order, and the first of them.

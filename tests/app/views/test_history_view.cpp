@@ -7,16 +7,6 @@ Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
 using V = ViewHarness;
 
-namespace {
-
-QList<QQuickItem*> cards(const V& view) {
-    QList<QQuickItem*> found = V::all(view.root(), "card");
-    std::sort(found.begin(), found.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
-    return found;
-}
-
-} // namespace
-
 class TestHistoryView : public QObject {
     Q_OBJECT
 
@@ -29,10 +19,10 @@ private slots:
         view.store().archiveAndClear();
         view.store().add("later the same minute");
         view.store().archiveAndClear();
-        QTRY_COMPARE(cards(view).size(), 2);
+        QTRY_COMPARE(view.rows("card").size(), 2);
         QVERIFY(!view.find("emptyText"));
-        QCOMPARE(V::text(V::child(cards(view).at(0), "summary")), "0/1 done");
-        QCOMPARE(V::text(V::child(cards(view).at(1), "summary")), "1/2 done");
+        QCOMPARE(V::text(V::child(view.rows("card").at(0), "summary")), "0/1 done");
+        QCOMPARE(V::text(V::child(view.rows("card").at(1), "summary")), "1/2 done");
     }
 
     // Only done entries get the check and the strike; one left in progress looks open.
@@ -52,7 +42,7 @@ private slots:
         if (!statuses.isEmpty())
             state.archive[0].items[0].title = QString(500, u'w');
         V view("HistoryView", state);
-        QQuickItem* card = cards(view).value(0);
+        QQuickItem* card = view.rows("card").value(0);
         QVERIFY(card);
         QTEST(V::text(V::child(card, "summary")), "summary");
         QVERIFY(view.themed(V::child(card, "summary"), colour));
