@@ -83,11 +83,6 @@ e2e_start_pinstrip() {
     e2e_wait 20 e2e_find tray || e2e_fail "no tray icon"
 }
 
-e2e_restart_pinstrip() {
-    { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
-    e2e_start_pinstrip
-}
-
 # Pinstrip's windows carry its class: the strip is its utility window, a popup menu an
 # override-redirect child of the root, and the tray icon the one embedded into the tray host.
 e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY

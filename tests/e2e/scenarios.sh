@@ -139,7 +139,8 @@ scenario_tray_and_drag() {
     moved=$(e2e_strip_corner)
     [ "$moved" != "$before" ] || e2e_fail "the drag did not move the strip"
     expect_anchor_at_strip
-    e2e_restart_pinstrip
+    { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
+    e2e_start_pinstrip
     e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown after a restart"
     [ "$(e2e_strip_corner)" = "$moved" ] ||
         e2e_fail "restart placed the strip at $(e2e_strip_corner), not $moved"
