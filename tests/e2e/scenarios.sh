@@ -69,17 +69,18 @@ scenario_summon() {
 
     double_tap
     expect_summoned "Alt, Alt"
-    e2e_keys "type:buy milk" Return
+    xdotool type "buy milk"
+    e2e_keys Return
     e2e_wait 5 todo_has "buy milk" || e2e_fail "the new entry was not saved"
     dismiss
-    e2e_keys type:after
+    xdotool type after
     e2e_wait 5 grep -q after "$TYPED" || e2e_fail "typing after Escape did not reach the target"
     ! grep -q buy "$TYPED" || e2e_fail "the title leaked into the target window"
 
     # Keys and clicks between the taps are seen system-wide, not only Alt.
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$TARGET")"
-    e2e_keys "move:$((X + WIDTH / 2)),$((Y + HEIGHT / 2))"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
     e2e_keys +Alt_L sleep:40 e sleep:40 -Alt_L sleep:100 +Alt_L sleep:60 -Alt_L
     expect_not_summoned "Alt+e, then an Alt tap"
     e2e_keys +Alt_L sleep:60 -Alt_L sleep:60 click:1 sleep:60 +Alt_L sleep:60 -Alt_L

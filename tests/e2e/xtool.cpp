@@ -1,6 +1,6 @@
 // X11 helpers of the end-to-end tests:
 //   xtool inject ACTION...  exact input through XTEST: +Key press, -Key release, Key tap (Key a
-//                           keysym name), sleep:MS, click:BUTTON, move:X,Y, type:TEXT (lower case)
+//                           keysym name), sleep:MS, click:BUTTON
 //   xtool grab              holds Control+Alt+T (all lock variants) on the root window, prints
 //                           "grabbed" and waits to be killed
 //   xtool target FILE       a window titled "pinstrip-e2e-target" that appends what is typed
@@ -35,35 +35,22 @@ bool key(Display* display, KeySym keysym, bool press) {
     return keycode && XTestFakeKeyEvent(display, keycode, press, CurrentTime);
 }
 
-bool tap(Display* display, KeySym keysym) {
-    return key(display, keysym, true) && key(display, keysym, false);
-}
-
 int inject(Display* display, int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         const std::string action = argv[i];
         const std::string value = action.substr(action.find(':') + 1);
         bool ok = true;
-        int x = 0, y = 0;
         if (action.starts_with("sleep:")) {
             pause(std::atoi(value.c_str()));
         } else if (action.starts_with("click:")) {
             const unsigned button = std::atoi(value.c_str());
             ok = XTestFakeButtonEvent(display, button, True, CurrentTime) &&
                  XTestFakeButtonEvent(display, button, False, CurrentTime);
-        } else if (action.starts_with("move:")) {
-            ok = std::sscanf(value.c_str(), "%d,%d", &x, &y) == 2 &&
-                 XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-        } else if (action.starts_with("type:")) {
-            for (const char c : value) {
-                ok = ok &&
-                     tap(display, c == ' ' ? XK_space : XStringToKeysym(std::string(1, c).c_str()));
-                XSync(display, False);
-            }
         } else if (action[0] == '+' || action[0] == '-') {
             ok = key(display, XStringToKeysym(action.c_str() + 1), action[0] == '+');
         } else {
-            ok = tap(display, XStringToKeysym(action.c_str()));
+            const KeySym keysym = XStringToKeysym(action.c_str());
+            ok = key(display, keysym, true) && key(display, keysym, false);
         }
         if (!ok)
             return fail(("cannot inject " + action).c_str());
