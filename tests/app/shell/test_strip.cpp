@@ -22,7 +22,7 @@ Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
 namespace {
 
-// A 1440 × 900 primary screen with a 25 px panel along its top, as the worked examples assume.
+// A 1440 × 900 primary screen with a 25 px panel along its top.
 const DaylaPanel::Screens laptop{QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
 
 class QuietWindowSystem : public WindowSystem {
