@@ -1,18 +1,14 @@
 // Throughput of the double-tap detector over a long recorded sequence of reports, and a
 // count of heap allocations made while it runs (there must be none).
+#include "AllocationCounter.h"
 #include "TapDetector.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <new>
 #include <vector>
 
 namespace {
-
-std::atomic<long long> allocations{0};
 
 struct Report {
     bool down;
@@ -43,26 +39,11 @@ std::vector<Report> recordedSequence(std::size_t count) {
 
 } // namespace
 
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-
 int main() {
     const std::vector<Report> reports = recordedSequence(10'000'000);
     constexpr int passes = 10;
 
-    const long long allocationsBefore = allocations.load();
+    const long long allocationsBefore = AllocationCounter::count();
     long long answers = 0;
     timespec cpuStart{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuStart);
@@ -83,7 +64,7 @@ int main() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuEnd);
     const double cpuSeconds = static_cast<double>(cpuEnd.tv_sec - cpuStart.tv_sec) +
                               static_cast<double>(cpuEnd.tv_nsec - cpuStart.tv_nsec) / 1e9;
-    const long long allocationsDuring = allocations.load() - allocationsBefore;
+    const long long allocationsDuring = AllocationCounter::count() - allocationsBefore;
 
     const double total = static_cast<double>(reports.size()) * passes;
     std::printf("reports: %.0f in %.3f s, double taps recognised: %lld\n", total, elapsed.count(),

@@ -1,15 +1,13 @@
 // Start-up to first frame of pinstrip with a heavy user's file (10,000 entries today, 120
-// archived days of 200) next to an empty one, and the resident memory once shown. The first
-// frame is read from Qt's render-loop timing log on the child's stderr.
+// archived days of 200) next to an empty one, and the resident memory once shown.
 //
 //   load_startup_probe <pinstrip>     (inside an X session; see bench_load_startup)
+#include "QuickChild.h"
 #include "StateFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -47,50 +45,13 @@ struct Sample {
     double rssMb = 0;
 };
 
-std::optional<double> rssMb(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return std::nullopt;
-}
-
-void finish(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
 std::optional<Sample> measure(const QString& program) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
-                       QStringLiteral("qt.scenegraph.time.renderloop=true"));
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, {});
-    if (!process.waitForStarted())
+    QuickChild child;
+    const std::optional<double> frame = child.start(program, frameTimeoutMs);
+    if (!frame)
         return std::nullopt;
-    QByteArray log;
-    std::optional<double> frame;
-    while (!frame && clock.elapsed() < frameTimeoutMs && process.waitForReadyRead(frameTimeoutMs)) {
-        log += process.readAll();
-        if (log.contains("frame rendered") || log.contains("Frame rendered"))
-            frame = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    }
-    if (!frame) {
-        finish(process);
-        return std::nullopt;
-    }
     QThread::msleep(1000);
-    const std::optional<double> rss = rssMb(process.processId());
-    finish(process);
+    const std::optional<double> rss = child.residentMb();
     if (!rss)
         return std::nullopt;
     return Sample{*frame, *rss};

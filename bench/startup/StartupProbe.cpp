@@ -1,16 +1,13 @@
 // Measures, for pinstrip and for a bare Qt Quick window, the time from launch to the first
 // rendered frame and the resident memory 2 s later; then pinstrip's CPU time over an idle spell.
-// The first frame is read from Qt's own render-loop timing log on the child's stderr, so the
-// product carries no measuring hooks.
+#include "QuickChild.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -29,73 +26,15 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::optional<double> rssMb(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return std::nullopt;
-}
-
-std::optional<double> cpuMs(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray text = stat.readAll();
-    // Fields after the parenthesised command name; utime and stime are the 14th and 15th.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return std::nullopt;
-    const double ticks = fields[11].toDouble() + fields[12].toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
-}
-
-// Starts the program and waits for its first rendered frame; the process is left running.
-std::optional<double> launch(QProcess& process, const QString& program) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"),
-                       QStringLiteral("qt.scenegraph.time.renderloop=true"));
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, {});
-    if (!process.waitForStarted())
-        return std::nullopt;
-    QByteArray pending;
-    while (clock.elapsed() < frameTimeoutMs) {
-        if (!process.waitForReadyRead(frameTimeoutMs))
-            return std::nullopt;
-        pending += process.readAll();
-        if (pending.contains("frame rendered") || pending.contains("Frame rendered"))
-            return clock.nsecsElapsed() / 1e6;
-    }
-    return std::nullopt;
-}
-
-void finish(QProcess& process) {
-    process.terminate();
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-}
-
 std::optional<Sample> measure(const QString& program) {
-    QProcess process;
-    const std::optional<double> frame = launch(process, program);
+    QuickChild child;
+    const std::optional<double> frame = child.start(program, frameTimeoutMs);
     if (!frame) {
         std::fprintf(stderr, "no first frame from %s\n", qPrintable(program));
-        finish(process);
         return std::nullopt;
     }
     QThread::msleep(settleMs);
-    process.readAll();
-    const std::optional<double> rss = rssMb(process.processId());
-    finish(process);
+    const std::optional<double> rss = child.residentMb();
     if (!rss)
         return std::nullopt;
     return Sample{*frame, *rss};
@@ -140,17 +79,15 @@ int main(int argc, char* argv[]) {
                 "ratio %.2f (target <= 1.20)\n",
                 rounds, rssP, rssB, rssP / rssB);
 
-    QProcess process;
-    if (!launch(process, pinstrip)) {
-        finish(process);
+    QuickChild child;
+    if (!child.start(pinstrip, frameTimeoutMs))
         return 1;
-    }
     QThread::msleep(settleMs);
-    const std::optional<double> before = cpuMs(process.processId());
+    (void)child.readLog();
+    const std::optional<double> before = child.cpuMs();
     QThread::sleep(static_cast<unsigned long>(idleSeconds));
-    const std::optional<double> after = cpuMs(process.processId());
-    const QByteArray log = process.readAll();
-    finish(process);
+    const std::optional<double> after = child.cpuMs();
+    const QByteArray log = child.readLog();
     if (!before || !after)
         return 1;
     std::printf("idle, strip shown, %d s: pinstrip used %.0f ms of CPU time, %lld frames rendered "

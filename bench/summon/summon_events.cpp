@@ -2,37 +2,18 @@
 // event filters (hot key and raw-key source), the translation and the double-tap detector.
 // Needs an X display with XInput 2. Prints the median nanoseconds per event and the number of
 // heap allocations made while handling events.
+#include "AllocationCounter.h"
 #include "Hotkey.h"
 #include "OptionDoubleTap.h"
 
 #include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
@@ -95,17 +76,17 @@ int main(int argc, char** argv) {
     feed(batch); // warm up
     std::vector<double> perEvent;
     perEvent.reserve(batches);
-    const long allocationsBefore = allocations.load();
+    const long long allocationsBefore = AllocationCounter::count();
     for (int b = 0; b < batches; ++b) {
         const auto start = std::chrono::steady_clock::now();
         feed(batch);
         const auto end = std::chrono::steady_clock::now();
         perEvent.push_back(std::chrono::duration<double, std::nano>(end - start).count() / batch);
     }
-    const long allocated = allocations.load() - allocationsBefore;
+    const long long allocated = AllocationCounter::count() - allocationsBefore;
     std::sort(perEvent.begin(), perEvent.end());
     std::printf("raw event path: median %.0f ns/event, worst batch %.0f ns/event "
-                "(target <= 2000 ns), %ld allocations in %d events, %ld summons\n",
+                "(target <= 2000 ns), %lld allocations in %d events, %ld summons\n",
                 perEvent[perEvent.size() / 2], perEvent.back(), allocated, batch * batches,
                 summons);
     return 0;
