@@ -31,8 +31,10 @@ QString SingleInstance::defaultLockPath() {
 bool SingleInstance::acquire() {
     if (m_fd >= 0)
         return true;
-    const int fd =
-        ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link: the file is truncated, and without a runtime folder it lies in the
+    // shared temporary folder.
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -153,6 +153,13 @@ private slots:
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         QVERIFY(QFile::exists(path));
         QVERIFY(SingleInstance(path).acquire());
+
+        // A link planted at the path is never followed: the lock truncates its file.
+        const QString target = dir.filePath("target");
+        QVERIFY(write(target, "keep"));
+        QVERIFY(QFile::link(target, dir.filePath("planted.lock")));
+        QVERIFY(!SingleInstance(dir.filePath("planted.lock")).acquire());
+        QCOMPARE(contents(target), QByteArray("keep"));
     }
 
     // The double-tap entry asks for raw input, and the settings entry appears, while double
