@@ -43,6 +43,7 @@ private slots:
     void defaultStoreUsesTheUsersDataFolder();
     void operations_data();
     void operations();
+    void sortingKeepsTheOrderWithinAStatus();
     void flagsNotifyAndOnlyTheUserCallsTheHook();
     void archiveKeepsTheNewest120DaysAndTheFlags();
 };
@@ -130,6 +131,22 @@ void TestDaylaStore::operations() {
     if (!seen.isEmpty())
         QCOMPARE(seen.first(), stateOf(start));
     QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
+}
+
+void TestDaylaStore::sortingKeepsTheOrderWithinAStatus() {
+    // Long enough for an unstable sort to shuffle entries of the same status.
+    StoreFolder dir;
+    DaylaStore store(dir.path(), StoreFolder::clock());
+    for (int i = 0; i < 100; ++i)
+        store.add(QString::number(i));
+    for (int i = 0; i < 100; i += 3)
+        store.cycle(store.state().items.at(i).id);
+    QMap<ItemStatus, int> last;
+    for (const DaylaItem& item : store.state().items) {
+        QVERIFY2(item.title.toInt() > last.value(item.status, -1), qPrintable(item.title));
+        last[item.status] = item.title.toInt();
+    }
+    QCOMPARE(last.size(), 2);
 }
 
 void TestDaylaStore::flagsNotifyAndOnlyTheUserCallsTheHook() {
