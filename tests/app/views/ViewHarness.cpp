@@ -5,23 +5,6 @@
 #include <QSGRendererInterface>
 #include <algorithm>
 
-namespace {
-
-// Delegates of lists and repeaters are visual children only, so walk the item tree.
-void collect(QQuickItem* item, const QString& objectName, QList<QQuickItem*>& found) {
-    for (QQuickItem* child : item->childItems()) {
-        if (child->objectName() == objectName)
-            found.append(child);
-        collect(child, objectName, found);
-    }
-}
-
-QPoint centre(const QQuickItem* item) {
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
-}
-
-} // namespace
-
 ViewHarness::ViewHarness(const QString& view, const DaylaState& state) {
     // The application's scene graph; it must be chosen before the first window exists.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
@@ -29,19 +12,18 @@ ViewHarness::ViewHarness(const QString& view, const DaylaState& state) {
         qFatal("cannot write the state file");
     m_store = std::make_unique<DaylaStore>(m_folder.path(), StoreFolder::clock());
     QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Pinstrip/" + view + ".qml"));
-    QObject* object = component.createWithInitialProperties(
-        {{"store", QVariant::fromValue<QObject*>(m_store.get())}});
-    if (!object)
+    m_root.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(
+        {{"store", QVariant::fromValue<QObject*>(m_store.get())}})));
+    if (!m_root)
         qFatal("%s", qPrintable(component.errorString()));
-    m_root = qobject_cast<QQuickItem*>(object);
     m_root->setParentItem(m_window.contentItem());
     const auto fit = [this] {
         m_window.resize(qMax(1, qCeil(m_root->implicitWidth())),
                         qMax(1, qCeil(m_root->implicitHeight())));
         m_root->setSize({m_root->implicitWidth(), m_root->implicitHeight()});
     };
-    QObject::connect(m_root, &QQuickItem::implicitWidthChanged, m_root, fit);
-    QObject::connect(m_root, &QQuickItem::implicitHeightChanged, m_root, fit);
+    QObject::connect(m_root.get(), &QQuickItem::implicitWidthChanged, m_root.get(), fit);
+    QObject::connect(m_root.get(), &QQuickItem::implicitHeightChanged, m_root.get(), fit);
     fit();
     m_window.show();
     if (!QTest::qWaitForWindowExposed(&m_window))
@@ -50,25 +32,19 @@ ViewHarness::ViewHarness(const QString& view, const DaylaState& state) {
     (void)QTest::qWaitForWindowActive(&m_window);
 }
 
-ViewHarness::~ViewHarness() {
-    delete m_root;
-}
-
+// Delegates of lists and repeaters are visual children only, so walk the item tree.
 QList<QQuickItem*> ViewHarness::all(QQuickItem* item, const QString& objectName) {
     QList<QQuickItem*> found;
-    collect(item, objectName, found);
+    for (QQuickItem* child : item->childItems()) {
+        if (child->objectName() == objectName)
+            found.append(child);
+        found += all(child, objectName);
+    }
     return found;
 }
 
-QQuickItem* ViewHarness::find(const QString& objectName) const {
-    const auto found = all(m_root, objectName);
-    const auto visible = std::find_if(found.cbegin(), found.cend(),
-                                      [](QQuickItem* item) { return item->isVisible(); });
-    return visible == found.cend() ? nullptr : *visible;
-}
-
 QList<QQuickItem*> ViewHarness::rows(const QString& objectName) const {
-    QList<QQuickItem*> rows = all(m_root, objectName);
+    QList<QQuickItem*> rows = all(m_root.get(), objectName);
     rows.removeIf([](QQuickItem* row) { return !row->isVisible(); });
     std::sort(rows.begin(), rows.end(),
               [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
@@ -76,26 +52,23 @@ QList<QQuickItem*> ViewHarness::rows(const QString& objectName) const {
 }
 
 bool ViewHarness::themed(const QQuickItem* item, const QString& colourName) const {
-    QQmlExpression theme(qmlContext(m_root), m_root, "Theme." + colourName);
+    QQmlExpression theme(qmlContext(m_root.get()), m_root.get(), "Theme." + colourName);
     return item->property("color").value<QColor>().rgba() ==
            theme.evaluate().value<QColor>().rgba();
 }
 
-void ViewHarness::click(QQuickItem* item, Qt::MouseButton button) {
-    QTest::mouseMove(&m_window, centre(item));
-    QTest::mouseClick(&m_window, button, Qt::NoModifier, centre(item));
-}
-
 void ViewHarness::hover(QQuickItem* item) {
     // A move to where the pointer already is reports nothing, so arrive from elsewhere.
-    QTest::mouseMove(&m_window, centre(item) + QPoint(1, 1));
-    QTest::mouseMove(&m_window, centre(item));
+    const QPoint centre = item->mapToScene(item->boundingRect().center()).toPoint();
+    QTest::mouseMove(&m_window, centre + QPoint(1, 1));
+    QTest::mouseMove(&m_window, centre);
     QTest::qWait(20);
 }
 
-void ViewHarness::type(const QString& text) {
-    for (const QChar c : text)
-        QTest::keyClick(&m_window, c.toLatin1());
+void ViewHarness::click(QQuickItem* item, Qt::MouseButton button) {
+    hover(item);
+    QTest::mouseClick(&m_window, button, {},
+                      item->mapToScene(item->boundingRect().center()).toPoint());
 }
 
 DaylaState ViewHarness::stateOf(const QString& statuses) {

@@ -14,20 +14,19 @@
 class ViewHarness {
 public:
     explicit ViewHarness(const QString& view, const DaylaState& state = {});
-    ~ViewHarness();
 
     [[nodiscard]] DaylaStore& store() { return *m_store; }
-    [[nodiscard]] QQuickItem* root() const { return m_root; }
+    [[nodiscard]] QQuickItem* root() const { return m_root.get(); }
     [[nodiscard]] QQuickWindow& window() { return m_window; }
 
-    // The visible item with this objectName, or nullptr.
-    [[nodiscard]] QQuickItem* find(const QString& objectName) const;
-    // The visible items with this objectName top to bottom: the list's rows by default (rows
-    // on their way out are hidden).
+    // The visible items with this objectName top to bottom (rows on their way out are hidden).
     [[nodiscard]] QList<QQuickItem*> rows(const QString& objectName = "todoRow") const;
+    [[nodiscard]] QQuickItem* find(const QString& objectName) const {
+        return rows(objectName).value(0);
+    }
     // Whether the item's colour is the module theme's colour of this name.
     [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
-    // Every descendant of `item` with this objectName, in tree order, and the first of them.
+    // Every descendant of `item` with this objectName, in tree order.
     [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName);
     [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {
         return all(item, objectName).value(0);
@@ -36,9 +35,12 @@ public:
         return item->property("text").toString();
     }
 
-    void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void hover(QQuickItem* item);
-    void type(const QString& text);
+    void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
+    void type(const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClick(&m_window, c.toLatin1());
+    }
     // Lets layouts and list transitions settle.
     static void settle() { QTest::qWait(400); }
 
@@ -50,5 +52,5 @@ private:
     std::unique_ptr<DaylaStore> m_store;
     QQmlEngine m_engine;
     QQuickWindow m_window;
-    QQuickItem* m_root = nullptr;
+    std::unique_ptr<QQuickItem> m_root;
 };

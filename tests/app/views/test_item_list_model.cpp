@@ -95,25 +95,17 @@ private slots:
         for (int step = 0; step < 400; ++step) {
             const int count = m.model.rowCount();
             const QString id = count ? m.id(random.bounded(count)) : QString();
-            switch (random.bounded(count ? 5 : 1)) {
-            case 0:
+            const int operation = random.bounded(count ? 5 : 1);
+            if (operation == 0)
                 m.store->add(QString("Step %1").arg(step));
-                break;
-            case 1:
+            else if (operation == 1)
                 m.model.setStatus(id, statuses.at(random.bounded(3)));
-                break;
-            case 2:
+            else if (operation == 2)
                 m.model.remove(id);
-                break;
-            case 3:
-                if (random.bounded(10) == 0) {
-                    m.store->archiveAndClear();
-                    break;
-                }
-                [[fallthrough]];
-            default:
+            else if (operation == 3 && random.bounded(10) == 0)
+                m.store->archiveAndClear();
+            else
                 m.model.cycle(id);
-            }
             m.compare();
         }
         QCOMPARE(m.resets.size(), 0);
@@ -142,13 +134,7 @@ private slots:
         QCOMPARE(m.inserts.size(), 1);
         QCOMPARE(m.removes.size(), 1);
         QCOMPARE(m.resets.size(), 0);
-        const QModelIndex newest = m.model.index(0);
-        QCOMPARE(newest.data(ArchiveModel::DateRole).toString(), "2025-06-02 18:40");
-        QCOMPARE(newest.data(ArchiveModel::DoneCountRole).toInt(), 1);
-        QCOMPARE(newest.data(ArchiveModel::ItemCountRole).toInt(), 2);
-        const QVariantList entries = newest.data(ArchiveModel::EntriesRole).toList();
-        QCOMPARE(entries.size(), 2);
-        QVERIFY(entries.at(1).toMap().value("done").toBool());
+        QCOMPARE(m.model.index(0).data(ArchiveModel::DateRole).toString(), "2025-06-02 18:40");
     }
 };
 

@@ -22,7 +22,6 @@ private slots:
     // at once so the panel never lays out a stale size.
     void presentation_data() {
         QTest::addColumn<QString>("statuses");
-        QTest::addColumn<bool>("collapsed");
         QTest::addColumn<bool>("typing");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("pill"); // and its colour
@@ -30,26 +29,24 @@ private slots:
         const QString typing = "header collapseButton inputRow ";
         const QString counted = "headerCount archiveButton ";
         // clang-format off
-        QTest::newRow("empty") << "" << false << false << idle + "emptyRow" << "";
-        QTest::newRow("empty, typing") << "" << false << true << typing << "";
-        QTest::newRow("one of three done") << "pod" << false << false << idle + counted << "";
-        QTest::newRow("one of three, typing") << "pod" << false << true << typing + counted << "";
-        QTest::newRow("all done") << "dd" << false << false << idle + counted + "allDoneRow" << "";
-        QTest::newRow("all done, typing") << "dd" << false << true << typing + counted << "";
-        QTest::newRow("collapsed") << "ppppoooooodd" << true << false << "pill" << "2/12 primary";
-        QTest::newRow("collapsed, all done")
-            << "dd" << true << false << "pill" << "dayla clear ✓ green";
-        QTest::newRow("collapsed while typing")
-            << "" << true << true << "pill" << "What's on dayla today? primary";
+        QTest::newRow("empty") << "" << false << idle + "emptyRow" << "";
+        QTest::newRow("empty, typing") << "" << true << typing << "";
+        QTest::newRow("one of three done") << "pod" << false << idle + counted << "";
+        QTest::newRow("one of three, typing") << "pod" << true << typing + counted << "";
+        QTest::newRow("all done") << "dd" << false << idle + counted + "allDoneRow" << "";
+        QTest::newRow("all done, typing") << "dd" << true << typing + counted << "";
+        QTest::newRow("collapsed") << "ppppoooooodd" << false << "pill" << "2/12 primary";
+        QTest::newRow("collapsed, all done") << "dd" << false << "pill" << "dayla clear ✓ green";
+        QTest::newRow("collapsed while typing") << "" << true << "pill" << "What's on dayla today? primary";
         // clang-format on
     }
     void presentation() {
         QFETCH(QString, statuses);
-        QFETCH(bool, collapsed);
         QFETCH(QString, shown);
         QFETCH(QString, pill);
         V view("ContentView", V::stateOf(statuses));
         QFETCH(bool, typing);
+        const bool collapsed = shown == "pill";
         view.store().setInputActive(typing);
         view.store().setCollapsed(collapsed);
         for (const QString name : {"pill", "header", "headerCount", "addButton", "archiveButton",
@@ -72,30 +69,27 @@ private slots:
 
     // A click makes exactly the store calls that the same action made directly makes.
     void oneClickOneCall_data() {
-        QTest::addColumn<QString>("statuses");
-        QTest::addColumn<bool>("collapsed");
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("direct");
         // clang-format off
-        QTest::newRow("status icon") << "pod" << false << "statusIcon" << 1 << "cycle";
-        QTest::newRow("row body") << "pod" << false << "rowBody" << 1 << "cycle";
-        QTest::newRow("done row body reopens") << "pod" << false << "rowBody" << 2 << "cycle";
-        QTest::newRow("remove button") << "pod" << false << "removeButton" << 0 << "remove";
-        QTest::newRow("add button") << "pod" << false << "addButton" << -1 << "input";
-        QTest::newRow("empty row") << "" << false << "emptyRow" << -1 << "input";
-        QTest::newRow("archive button") << "pod" << false << "archiveButton" << -1 << "archive";
-        QTest::newRow("collapse button") << "pod" << false << "collapseButton" << -1 << "collapse";
-        QTest::newRow("pill") << "pod" << true << "pillText" << -1 << "expand";
+        QTest::newRow("status icon") << "statusIcon" << 1 << "cycle";
+        QTest::newRow("row body") << "rowBody" << 1 << "cycle";
+        QTest::newRow("done row body reopens") << "rowBody" << 2 << "cycle";
+        QTest::newRow("remove button") << "removeButton" << 0 << "remove";
+        QTest::newRow("add button") << "addButton" << -1 << "input";
+        QTest::newRow("empty row") << "emptyRow" << -1 << "input";
+        QTest::newRow("archive button") << "archiveButton" << -1 << "archive";
+        QTest::newRow("collapse button") << "collapseButton" << -1 << "collapse";
+        QTest::newRow("pill") << "pillText" << -1 << "expand";
         // clang-format on
     }
     void oneClickOneCall() {
-        QFETCH(QString, statuses);
-        QFETCH(bool, collapsed);
         QFETCH(QString, target);
         QFETCH(int, row);
         QFETCH(QString, direct);
-        const DaylaState state = V::stateOf(statuses);
+        const bool collapsed = target == "pillText";
+        const DaylaState state = V::stateOf(target == "emptyRow" ? "" : "pod");
         V clicked("ContentView", state), called("ContentView", state);
         QList<bool> clickedHook, calledHook;
         clicked.store().onInputActiveChanged = [&](bool on) { clickedHook.append(on); };
@@ -129,18 +123,21 @@ private slots:
         QCOMPARE(clicked.store().collapsed(), called.store().collapsed());
     }
 
-    // Return adds what the store accepts and keeps the row open and focused for the next one.
-    void returnAdds_data() {
+    // Return adds what the store accepts and keeps the row open and focused for the next one;
+    // a draft survives collapsing and expanding, and Escape empties it and closes the row.
+    void typing_data() {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("escape");   // after collapsing and expanding
         QTest::addColumn<QString>("added"); // empty: nothing
         // clang-format off
-        QTest::newRow("trimmed by the store") << "  Buy milk  " << "Buy milk";
-        QTest::newRow("blank adds nothing") << "   " << "";
-        QTest::newRow("markup stays text") << "*b* <i>x</i> \\n" << "*b* <i>x</i> \\n";
+        QTest::newRow("trimmed by the store") << "  Buy milk  " << false << "Buy milk";
+        QTest::newRow("blank adds nothing") << "   " << false << "";
+        QTest::newRow("draft kept, Escape drops it") << "half a thought" << true << "";
         // clang-format on
     }
-    void returnAdds() {
+    void typing() {
         QFETCH(QString, typed);
+        QFETCH(bool, escape);
         QFETCH(QString, added);
         V view("ContentView");
         QList<bool> hook;
@@ -149,38 +146,24 @@ private slots:
         QQuickItem* field = view.find("inputField");
         QTRY_VERIFY(field && field->hasActiveFocus());
         view.type(typed);
-        QTest::keyClick(&view.window(), Qt::Key_Return);
+        if (escape) {
+            view.click(view.find("collapseButton"));
+            QVERIFY(view.find("pill") && view.store().inputActive());
+            view.click(view.find("pillText"));
+            field = view.find("inputField");
+            QVERIFY(field);
+            QCOMPARE(V::text(field), typed);
+            QTRY_VERIFY(field->hasActiveFocus());
+        }
+        QTest::keyClick(&view.window(), escape ? Qt::Key_Escape : Qt::Key_Return);
         QCOMPARE(V::text(field), QString());
-        QVERIFY(field->hasActiveFocus() && view.store().inputActive());
-        QCOMPARE(hook, QList<bool>{true});
+        QVERIFY(escape || field->hasActiveFocus());
+        QCOMPARE(view.store().inputActive(), !escape);
+        QCOMPARE(hook, (escape ? QList<bool>{true, false} : QList<bool>{true}));
         V::settle();
         QCOMPARE(view.rows().size(), added.isEmpty() ? 0 : 1);
-        if (!added.isEmpty()) {
-            QCOMPARE(view.store().state().items.at(0).title, added);
+        if (!added.isEmpty())
             QCOMPARE(V::text(V::child(view.rows().at(0), "title")), added);
-        }
-    }
-
-    // A draft survives collapsing and expanding; Escape empties it and closes the row.
-    void draftAndEscape() {
-        V view("ContentView");
-        QList<bool> hook;
-        view.store().onInputActiveChanged = [&](bool on) { hook.append(on); };
-        view.click(view.find("emptyRow"));
-        QTRY_VERIFY(view.find("inputField") && view.find("inputField")->hasActiveFocus());
-        view.type("half a thought");
-        view.click(view.find("collapseButton"));
-        QVERIFY(view.find("pill") && view.store().inputActive());
-        view.click(view.find("pillText"));
-        QQuickItem* field = view.find("inputField");
-        QVERIFY(field);
-        QCOMPARE(V::text(field), "half a thought");
-        QTRY_VERIFY(field->hasActiveFocus());
-        QTest::keyClick(&view.window(), Qt::Key_Escape);
-        QCOMPARE(V::text(field), QString());
-        QVERIFY(!view.store().inputActive());
-        QCOMPARE(hook, (QList<bool>{true, false}));
-        QVERIFY(view.find("emptyRow") && view.store().state().items.isEmpty());
     }
 
     // Within the limit nothing scrolls and every row adds height; beyond it the strip is
@@ -230,22 +213,15 @@ private slots:
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QString>("iconColour");
         QTest::addColumn<QString>("tip");
-        QTest::addColumn<QString>("titleColour");
-        QTest::addColumn<bool>("struck");
-        QTest::addColumn<bool>("badge");
         // clang-format off
-        QTest::newRow("open") << "o" << "circle" << "secondary" << "Click: mark in progress"
-                              << "primary" << false << false;
-        QTest::newRow("in progress") << "p" << "circle.lefthalf.filled" << "yellow"
-                                     << "Click: mark done" << "primary" << false << true;
-        QTest::newRow("done") << "d" << "checkmark.circle.fill" << "green" << "Click: reopen"
-                              << "secondary" << true << false;
+        QTest::newRow("open") << "o" << "circle" << "secondary" << "Click: mark in progress";
+        QTest::newRow("in progress") << "p" << "circle.lefthalf.filled" << "yellow" << "Click: mark done";
+        QTest::newRow("done") << "d" << "checkmark.circle.fill" << "green" << "Click: reopen";
         // clang-format on
     }
     void rowAppearance() {
         QFETCH(QString, status);
         QFETCH(QString, iconColour);
-        QFETCH(QString, titleColour);
         QFETCH(QString, tip);
         V view("ContentView", V::stateOf(status));
         QQuickItem* row = view.rows().value(0);
@@ -255,8 +231,8 @@ private slots:
         QTEST(icon->property("symbol").toString(), "symbol");
         QCOMPARE(icon->property("tip").toString(), tip);
         QVERIFY(view.themed(icon, iconColour));
-        QVERIFY(view.themed(title, titleColour));
-        QTEST(title->property("font").value<QFont>().strikeOut(), "struck");
+        QVERIFY(view.themed(title, status == "d" ? "secondary" : "primary"));
+        QCOMPARE(title->property("font").value<QFont>().strikeOut(), status == "d");
         const auto* access = QAccessible::queryAccessibleInterface(icon->childItems().constLast());
         QCOMPARE(access->text(QAccessible::Name), tip);
         QCOMPARE(QAccessible::queryAccessibleInterface(row)->text(QAccessible::Name), "Entry 1");
@@ -264,10 +240,9 @@ private slots:
                  QTest::currentDataTag());
 
         view.hover(view.find("header"));
-        QTEST(V::child(row, "nowBadge")->isVisible(), "badge");
+        QCOMPARE(V::child(row, "nowBadge")->isVisible(), status == "p");
         QVERIFY(!V::child(row, "removeButton")->isVisible());
         view.hover(row);
-        QVERIFY(row->property("hovering").toBool());
         QVERIFY(!V::child(row, "nowBadge")->isVisible());
         QVERIFY(V::child(row, "removeButton")->isVisible());
     }
@@ -276,16 +251,15 @@ private slots:
     // does what it says.
     void rowMenu_data() {
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("entries"); // empty: separator
         QTest::addColumn<int>("pick");
         QTest::addColumn<QString>("after"); // empty: removed
-        const QStringList fromOpen{"Mark In Progress", "Mark Done", "", "Remove"};
-        const QStringList fromProgress{"Mark Open", "Mark Done", "", "Remove"};
-        const QStringList fromDone{"Mark Open", "Mark In Progress", "", "Remove"};
-        QTest::newRow("open, mark in progress") << "o" << fromOpen << 0 << "p";
-        QTest::newRow("in progress, mark open") << "p" << fromProgress << 0 << "o";
-        QTest::newRow("in progress, mark done") << "p" << fromProgress << 1 << "d";
-        QTest::newRow("done, remove") << "d" << fromDone << 3 << "";
+        // clang-format off
+        QTest::newRow("open, mark in progress") << "o" << "Mark In Progress|Mark Done||Remove" << 0 << "p";
+        QTest::newRow("in progress, mark open") << "p" << "Mark Open|Mark Done||Remove" << 0 << "o";
+        QTest::newRow("in progress, mark done") << "p" << "Mark Open|Mark Done||Remove" << 1 << "d";
+        QTest::newRow("done, remove") << "d" << "Mark Open|Mark In Progress||Remove" << 3 << "";
+        // clang-format on
     }
     void rowMenu() {
         QFETCH(QString, status);
@@ -299,7 +273,7 @@ private slots:
         QStringList entries;
         for (QAction* action : rowMenu->menu()->actions())
             entries.append(action->isSeparator() ? QString() : action->text());
-        QTEST(entries, "entries");
+        QTEST(entries.join('|'), "entries");
         QCOMPARE(view.store().state().items.at(0).status, V::stateOf(status).items.at(0).status);
         rowMenu->menu()->actions().at(pick)->trigger();
         const auto& items = view.store().state().items;
@@ -312,11 +286,7 @@ private slots:
     // Stored and shown exactly, in at most two lines.
     void hostileTitles_data() {
         QTest::addColumn<QString>("title");
-        QTest::newRow("control characters") << QString("a\u0001b\u0007c\td\u001Fe\u007F");
         QTest::newRow("line breaks inside") << QString("first\nsecond\nthird\u2028fourth\rfifth");
-        QTest::newRow("right to left") << QString("\u05E9\u05DC\u05D5\u05DD 123 abc");
-        QTest::newRow("combining marks") << QString("e\u0301\u0301\u0301 Z\u0351\u0352");
-        QTest::newRow("emoji") << QString("\U0001F469\u200D\U0001F469\u200D\U0001F467 \U0001F389");
         QTest::newRow("10,000 letters") << QString(10000, u'x');
         QTest::newRow("10,000 characters of words") << QString("word ").repeated(2000);
     }
@@ -325,7 +295,6 @@ private slots:
         DaylaState state = V::stateOf("oo");
         state.items[0].title = title;
         V view("ContentView", state);
-        QCOMPARE(view.store().state().items.at(0).title, title);
         QQuickItem* row = view.rows().value(0);
         QQuickItem* text = V::child(row, "title");
         QCOMPARE(V::text(text), title);
@@ -338,7 +307,6 @@ private slots:
     // Archiving while the window is open shows at once; equal stamps stay two cards.
     void historyShowsArchivingLive() {
         V view("HistoryView", V::stateOf("od"));
-        QCOMPARE(view.root()->size(), QSizeF(360, 420));
         QVERIFY(V::text(view.find("emptyText")).startsWith("Nothing archived yet."));
         view.store().archiveAndClear();
         view.store().add("later the same minute");
