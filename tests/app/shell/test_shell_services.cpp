@@ -218,7 +218,7 @@ private slots:
     void updateCheck_data() {
         using enum UpdateCheck::Outcome;
         QTest::addColumn<QString>("current");
-        QTest::addColumn<QByteArray>("response"); // empty: the port is closed
+        QTest::addColumn<QByteArray>("response"); // null: the port is closed
         QTest::addColumn<UpdateCheck::Outcome>("outcome");
         QTest::addColumn<QString>("page");
         const QByteArray releases = "https://example.org/pinstrip/releases";

@@ -15,13 +15,12 @@ namespace {
 // clang-format off
 const QHash<QString, std::pair<std::uint8_t, std::uint32_t>> keys = {
     {"Alt_L", {64, Keysym::AltL}}, {"Alt_R", {108, Keysym::AltR}}, {"e", {26, 'e'}},
-    {"Shift_L", {50, Keysym::ShiftL}}, {"Shift_R", {62, Keysym::ShiftR}},
+    {"Shift_L", {50, Keysym::ShiftL}}, {"Shift_R", {62, Keysym::ShiftR}}, {"Return", {36, 0xff0d}},
     {"Control_L", {37, Keysym::ControlL}}, {"Control_R", {105, Keysym::ControlR}},
     {"Super_L", {133, Keysym::SuperL}}, {"Meta_R", {134, Keysym::MetaR}},
     {"Hyper_L", {207, Keysym::HyperL}}, {"ISO_Level3_Shift", {92, Keysym::IsoLevel3Shift}},
     {"Mode_switch", {203, Keysym::ModeSwitch}}, {"Caps_Lock", {66, Keysym::CapsLock}},
-    {"Num_Lock", {77, Keysym::NumLock}}, {"Return", {36, 0xff0d}},
-    {"unmapped", {206, Keysym::NoSymbol}}};
+    {"Num_Lock", {77, Keysym::NumLock}}, {"unmapped", {206, Keysym::NoSymbol}}};
 // clang-format on
 
 RawKeyTranslator::Keymap keymap(bool moved) {
@@ -50,34 +49,28 @@ struct SourceProbe {
     KeySource::Sink sink;
 };
 
-class FakeKeySource : public KeySource {
-public:
-    explicit FakeKeySource(std::shared_ptr<SourceProbe> probe) : m_probe(std::move(probe)) {}
-    bool trusted() override { return m_probe->trusted; }
+struct FakeKeySource : KeySource {
+    explicit FakeKeySource(SourceProbe& probe) : probe(probe) {}
+    bool trusted() override { return probe.trusted; }
     bool install(Sink sink) override {
-        ++m_probe->installs;
-        if (m_probe->installWorks)
-            m_probe->sink = std::move(sink);
-        return m_probe->installWorks;
+        ++probe.installs;
+        if (probe.installWorks)
+            probe.sink = std::move(sink);
+        return probe.installWorks;
     }
     void remove() override {
-        ++m_probe->removes;
-        m_probe->sink = nullptr;
+        ++probe.removes;
+        probe.sink = nullptr;
     }
-
-private:
-    std::shared_ptr<SourceProbe> m_probe;
+    SourceProbe& probe;
 };
 
-class FakeBackend : public HotkeyBackend {
-public:
-    FakeBackend(bool accept, bool& released) : m_accept(accept), m_released(released) {}
-    ~FakeBackend() override { m_released = true; }
-    bool registered() const override { return m_accept; }
-
-private:
-    bool m_accept;
-    bool& m_released;
+struct FakeBackend : HotkeyBackend {
+    FakeBackend(bool accept, bool& released) : accept(accept), released(released) {}
+    ~FakeBackend() override { released = true; }
+    bool registered() const override { return accept; }
+    bool accept;
+    bool& released;
 };
 
 constexpr KeyReport altDown{KeyReport::Kind::Flags, true, false};
@@ -87,14 +80,6 @@ void tap(SourceProbe& probe, double at) {
     probe.sink(altDown, at);
     probe.sink(altUp, at + 0.05);
 }
-
-void tickPollTimer(QObject& monitor) {
-    QTimer* timer = monitor.findChild<QTimer*>();
-    QVERIFY(timer);
-    QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
-}
-
-const QKeyCombination controlAltT(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T);
 
 } // namespace
 
@@ -111,19 +96,15 @@ private slots:
         QTest::addColumn<QString>("reports");
         // clang-format off
         QTest::newRow("left Alt tap") << "+Alt_L -Alt_L" << "down up";
-        QTest::newRow("right Alt tap") << "+Alt_R -Alt_R" << "down up";
         QTest::newRow("both Alts overlap") << "+Alt_L +Alt_R -Alt_L -Alt_R" << "down down down up";
-        QTest::newRow("Shift joins a held Alt")
-            << "+Alt_L +Shift_L -Shift_L -Alt_L" << "down down+other down up";
+        QTest::newRow("Shift in") << "+Alt_L +Shift_L -Shift_L -Alt_L" << "down down+other down up";
         for (const char* other : {"Shift_R", "Control_L", "Control_R", "Super_L", "Meta_R",
                                   "Hyper_L", "ISO_Level3_Shift", "Mode_switch"})
             QTest::addRow("Alt tap while %s is held", other)
                 << QString("+%1 +Alt_L -Alt_L -%1").arg(other)
                 << "up+other down+other up+other up";
-        QTest::newRow("Caps Lock is ignored")
-            << "+Caps_Lock +Alt_L -Caps_Lock -Alt_L" << "none down none up";
-        QTest::newRow("Num Lock is ignored")
-            << "+Alt_L +Num_Lock -Num_Lock -Alt_L" << "down none none up";
+        QTest::newRow("Caps Lock") << "+Caps_Lock +Alt_L -Caps_Lock -Alt_L" << "none down none up";
+        QTest::newRow("Num Lock") << "+Alt_L +Num_Lock -Num_Lock -Alt_L" << "down none none up";
         QTest::newRow("another key cancels") << "+Alt_L +e -e -Alt_L" << "down cancel none up";
         QTest::newRow("Return cancels") << "+Return -Return" << "cancel none";
         QTest::newRow("a key without keysym cancels") << "+unmapped -unmapped" << "cancel none";
@@ -133,8 +114,7 @@ private slots:
         QTest::newRow("release never seen pressed") << "-Alt_L -Shift_L" << "none none";
         QTest::newRow("real buttons cancel") << "click1 click3 click8" << "cancel cancel cancel";
         QTest::newRow("scrolling is no click") << "click4 click7" << "none none";
-        QTest::newRow("remap while Alt is held")
-            << "+Alt_L remap -Alt_L +Alt_R -Alt_R" << "down none down up";
+        QTest::newRow("Alt remapped") << "+Alt_L remap -Alt_L +Alt_R -Alt_R" << "down none down up";
         QTest::newRow("remap while Shift is held")
             << "+Shift_L remap +Alt_R -Alt_R -Shift_L" << "up+other down+other up+other up";
         QTest::newRow("forget held keys")
@@ -161,25 +141,23 @@ private slots:
         QTEST(out.join(' '), "reports");
     }
 
-    // Without raw input the monitor polls for it every 2 s and installs once it appears,
-    // exactly once however the polls and starts interleave.
+    // Without raw input the monitor polls and installs once it appears, exactly once.
     void monitorWaitsForRawInput() {
-        auto probe = std::make_shared<SourceProbe>();
-        probe->trusted = false;
+        SourceProbe probe;
+        probe.trusted = false;
         OptionDoubleTap monitor([] {}, std::make_unique<FakeKeySource>(probe));
         monitor.start(true);
         monitor.start(true);
         QVERIFY(!monitor.active());
         QCOMPARE(monitor.findChildren<QTimer*>().size(), 1);
-        QCOMPARE(monitor.findChild<QTimer*>()->interval(), 2000);
-        tickPollTimer(monitor);
+        QVERIFY(QMetaObject::invokeMethod(monitor.findChild<QTimer*>(), "timeout"));
         QVERIFY(!monitor.active());
-        probe->trusted = true;
+        probe.trusted = true;
         monitor.start(true);
         QVERIFY(monitor.active());
-        tickPollTimer(monitor);
+        QVERIFY(QMetaObject::invokeMethod(monitor.findChild<QTimer*>(), "timeout"));
         monitor.start(false);
-        QCOMPARE(probe->installs, 1);
+        QCOMPARE(probe.installs, 1);
         QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
     }
 
@@ -195,24 +173,24 @@ private slots:
     }
     void monitorStops() {
         QFETCH(bool, trusted);
-        auto probe = std::make_shared<SourceProbe>();
-        probe->trusted = trusted;
         QFETCH(bool, installWorks);
-        probe->installWorks = installWorks;
+        SourceProbe probe;
+        probe.trusted = trusted;
+        probe.installWorks = installWorks;
         int calls = 0;
         OptionDoubleTap monitor([&calls] { ++calls; }, std::make_unique<FakeKeySource>(probe));
         monitor.start(true);
-        if (probe->sink)
-            tap(*probe, 1.0);
+        if (probe.sink)
+            tap(probe, 1.0);
         monitor.stop();
-        QVERIFY(!monitor.active() && !probe->sink);
+        QVERIFY(!monitor.active() && !probe.sink);
         QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
-        QTEST(probe->removes, "removes");
-        probe->trusted = probe->installWorks = true;
+        QTEST(probe.removes, "removes");
+        probe.trusted = probe.installWorks = true;
         monitor.start(true);
         QVERIFY(monitor.active());
-        QCOMPARE(probe->installs, trusted ? 2 : 1);
-        tap(*probe, 1.2);
+        QCOMPARE(probe.installs, trusted ? 2 : 1);
+        tap(probe, 1.2);
         QCoreApplication::processEvents();
         QCOMPARE(calls, 0);
     }
@@ -236,56 +214,50 @@ private slots:
     void monitorReports() {
         QFETCH(QList<KeyReport>, between);
         QFETCH(bool, destroyed);
-        auto probe = std::make_shared<SourceProbe>();
+        SourceProbe probe;
         int called = 0;
         auto monitor = std::make_unique<OptionDoubleTap>([&called] { ++called; },
                                                          std::make_unique<FakeKeySource>(probe));
         monitor->start(true);
-        tap(*probe, 10.0);
+        tap(probe, 10.0);
         for (const KeyReport& report : between)
-            probe->sink(report, 10.1);
-        tap(*probe, 10.2);
+            probe.sink(report, 10.1);
+        tap(probe, 10.2);
         QCOMPARE(called, 0);
         if (destroyed) {
             monitor.reset();
-            QCOMPARE(probe->removes, 1);
+            QCOMPARE(probe.removes, 1);
         }
         QCoreApplication::processEvents();
         QTEST(called, "calls");
     }
 
-    void hotkey_data() {
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("registered") << true;
-        QTest::newRow("taken by another program") << false;
-    }
     // Each press runs the callback once, queued after the platform's handler; the hot key's end
     // releases the registration and drops a press still pending.
     void hotkey() {
-        QFETCH(bool, accepted);
-        QKeyCombination combination;
-        std::function<void()> press;
-        int called = 0;
-        bool released = false;
-        auto hotkey = std::make_unique<Hotkey>(
-            controlAltT, [&called] { ++called; },
-            [&](QKeyCombination requested, std::function<void()> pressed) {
-                combination = requested;
-                press = std::move(pressed);
-                return std::make_unique<FakeBackend>(accepted, released);
-            });
-        QCOMPARE(combination, controlAltT);
-        QCOMPARE(hotkey->registered(), accepted);
-        press();
-        press();
-        QCOMPARE(called, 0);
-        QCoreApplication::processEvents();
-        QCOMPARE(called, 2);
-        press();
-        hotkey.reset();
-        QVERIFY(released);
-        QCoreApplication::processEvents();
-        QCOMPARE(called, 2);
+        for (const bool accepted : {true, false}) {
+            std::function<void()> press;
+            int called = 0;
+            bool released = false;
+            auto hotkey = std::make_unique<Hotkey>(
+                QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T),
+                [&called] { ++called; },
+                [&](QKeyCombination, std::function<void()> pressed) {
+                    press = std::move(pressed);
+                    return std::make_unique<FakeBackend>(accepted, released);
+                });
+            QCOMPARE(hotkey->registered(), accepted);
+            press();
+            press();
+            QCOMPARE(called, 0);
+            QCoreApplication::processEvents();
+            QCOMPARE(called, 2);
+            press();
+            hotkey.reset();
+            QVERIFY(released);
+            QCoreApplication::processEvents();
+            QCOMPARE(called, 2);
+        }
     }
 };
 
