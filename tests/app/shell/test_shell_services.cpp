@@ -31,32 +31,28 @@ bool write(const QString& path, const QByteArray& text) {
 
 // Answers every request on 127.0.0.1 with one canned HTTP response, then closes; a null response
 // leaves the port closed.
-class FeedServer : public QObject {
-public:
-    explicit FeedServer(QByteArray response) : m_response(std::move(response)) {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+struct FeedServer {
+    explicit FeedServer(const QByteArray& response) {
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, response] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, response] {
                     request += socket->readAll();
                     if (request.contains("\r\n\r\n")) {
-                        socket->write(m_response);
+                        socket->write(response);
                         socket->disconnectFromHost();
                     }
                 });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
         });
-        m_server.listen(QHostAddress::LocalHost);
-        url = QString("http://127.0.0.1:%1/pinstrip/feed.json").arg(m_server.serverPort());
-        if (m_response.isNull())
-            m_server.close();
+        server.listen(QHostAddress::LocalHost);
+        url = QString("http://127.0.0.1:%1/pinstrip/feed.json").arg(server.serverPort());
+        if (response.isNull())
+            server.close();
     }
     QUrl url;
     QByteArray request;
-
-private:
-    QTcpServer m_server;
-    QByteArray m_response;
+    QTcpServer server; // last: its sockets go before the request they append to
 };
 
 } // namespace
