@@ -17,7 +17,7 @@ namespace {
 
 constexpr int rounds = 41;
 
-DaylaState realisticState() {
+TodoState realisticState() {
     const char* const words[] = {"Call",  "the",    "bank",   "about", "invoice", "review",
                                  "notes", "slides", "Book",   "train", "tickets", "Grüße",
                                  "team",  "plan",   "sprint", "email", "follow",  "up/down"};
@@ -31,7 +31,7 @@ DaylaState realisticState() {
         return seed % 3 == 0 ? ItemStatus::done
                              : (seed % 3 == 1 ? ItemStatus::open : ItemStatus::inProgress);
     };
-    DaylaState state;
+    TodoState state;
     int seed = 0;
     for (int i = 0; i < 50; ++i, ++seed)
         state.items.append({QUuid::createUuid(), title(seed), status(seed)});
@@ -103,7 +103,7 @@ int main() {
         std::puts("no temporary folder");
         return 1;
     }
-    const DaylaState state = realisticState();
+    const TodoState state = realisticState();
     const QByteArray bytes = state.encode();
     const QByteArray plainFolder = QFile::encodeName(plain.path());
     StateFile stateFile(ours.path(), [] { return QDateTime::currentDateTime(); });
@@ -119,7 +119,7 @@ int main() {
     }
     // The save that follows an archiving encodes the whole archive again.
     for (int i = 0; i < rounds; ++i) {
-        DaylaState archived = state;
+        TodoState archived = state;
         archived.archive.detach();
         measure(archivingSaves, [&] { failures += stateFile.write(archived) ? 0 : 1; });
     }

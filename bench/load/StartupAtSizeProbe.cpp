@@ -19,12 +19,12 @@ namespace {
 
 constexpr int frameTimeoutMs = 120000;
 
-DaylaState heavyState() {
-    DaylaState state;
+TodoState heavyState() {
+    TodoState state;
     auto item = [](int n, ItemStatus status) {
-        return DaylaItem{QUuid::createUuid(),
-                         QStringLiteral("#%1 call the bank about the invoice, notes/slides").arg(n),
-                         status};
+        return TodoItem{QUuid::createUuid(),
+                        QStringLiteral("#%1 call the bank about the invoice, notes/slides").arg(n),
+                        status};
     };
     for (int i = 0; i < 10000; ++i)
         state.items.append(item(i, i < 100 ? ItemStatus::inProgress : ItemStatus::open));

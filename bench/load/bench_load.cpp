@@ -2,8 +2,8 @@
 // time of the start and of each store operation with its save at that size, and the save
 // alone. Then a long session on an ordinary day's file (50 entries, 120 archived days of 40):
 // resident memory after 100 and after 10,000 operations.
-#include "DaylaStore.h"
 #include "StateFile.h"
+#include "TodoStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,14 +36,14 @@ QString title(int n) {
     return text;
 }
 
-DaylaState makeState(int today, int days, int perDay) {
-    DaylaState state;
+TodoState makeState(int today, int days, int perDay) {
+    TodoState state;
     std::mt19937 random(42);
     for (int i = 0; i < today; ++i)
         state.items.append(
-            DaylaItem{QUuid::createUuid(), title(i), static_cast<ItemStatus>(random() % 3)});
+            TodoItem{QUuid::createUuid(), title(i), static_cast<ItemStatus>(random() % 3)});
     std::stable_sort(state.items.begin(), state.items.end(),
-                     [](const DaylaItem& a, const DaylaItem& b) {
+                     [](const TodoItem& a, const TodoItem& b) {
                          return itemStatusRank(a.status) < itemStatusRank(b.status);
                      });
     for (int d = 0; d < days; ++d) {
@@ -52,8 +52,8 @@ DaylaState makeState(int today, int days, int perDay) {
                        .addDays(-d)
                        .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
         for (int i = 0; i < perDay; ++i)
-            day.items.append(DaylaItem{QUuid::createUuid(), title(d * 1000 + i),
-                                       static_cast<ItemStatus>(random() % 3)});
+            day.items.append(TodoItem{QUuid::createUuid(), title(d * 1000 + i),
+                                      static_cast<ItemStatus>(random() % 3)});
         state.archive.append(day);
     }
     return state;
@@ -106,8 +106,8 @@ long residentKb() {
 }
 
 // One operation of a long session that keeps the list near its size.
-void operate(DaylaStore& store, std::mt19937& random, int n) {
-    const QList<DaylaItem>& items = store.state().items;
+void operate(TodoStore& store, std::mt19937& random, int n) {
+    const QList<TodoItem>& items = store.state().items;
     const QUuid id = items.at(static_cast<qsizetype>(random() % items.size())).id;
     switch (n % 4) {
     case 0:
@@ -145,10 +145,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(QFileInfo(folder + QStringLiteral("/todo.json")).size()) /
                     (1024.0 * 1024.0));
 
-    const Stats start = measure(5, [&] { DaylaStore store(folder, [] { return QDateTime(); }); });
+    const Stats start = measure(5, [&] { TodoStore store(folder, [] { return QDateTime(); }); });
     print("start (read + decode)", start, false);
     {
-        DaylaStore store(folder, [] { return QDateTime::currentDateTime(); });
+        TodoStore store(folder, [] { return QDateTime::currentDateTime(); });
         std::mt19937 random(7);
         auto any = [&] { return store.state().items.at(random() % store.state().items.size()).id; };
         int added = 0;
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         StateFile file(sessionFolder, [] { return QDateTime::currentDateTime(); });
         file.write(makeState(50, archivedDays, 40));
     }
-    DaylaStore store(sessionFolder, [] { return QDateTime::currentDateTime(); });
+    TodoStore store(sessionFolder, [] { return QDateTime::currentDateTime(); });
     std::mt19937 random(11);
     int n = 0;
     for (; n < 100; ++n)

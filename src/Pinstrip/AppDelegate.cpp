@@ -1,12 +1,12 @@
 #include "AppDelegate.h"
 
 #include "AboutBox.h"
-#include "DaylaStore.h"
 #include "HistoryWindow.h"
 #include "Hotkey.h"
 #include "OptionDoubleTap.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
+#include "TodoStore.h"
 #include "platform/WindowSystem.h"
 
 #include <QDesktopServices>
@@ -49,7 +49,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
         m_instance.reset();
         return false;
     }
-    m_store = std::make_unique<DaylaStore>();
+    m_store = std::make_unique<TodoStore>();
     m_windowSystem = WindowSystem::create();
     m_engine = std::make_unique<QQmlEngine>();
 
@@ -80,7 +80,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     };
 
     // Each notification comes before its change; the relayout measures one turn later.
-    connect(m_store.get(), &DaylaStore::objectWillChange, this, [this] {
+    connect(m_store.get(), &TodoStore::objectWillChange, this, [this] {
         QMetaObject::invokeMethod(this, &AppDelegate::relayout, Qt::QueuedConnection);
     });
 
@@ -107,7 +107,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::setupPanel() {
-    m_panel = std::make_unique<DaylaPanel>(*m_windowSystem, m_preferences, m_environment.screens);
+    m_panel = std::make_unique<StripPanel>(*m_windowSystem, m_preferences, m_environment.screens);
     QQmlComponent component(m_engine.get(), contentViewUrl);
     // Creating from a component that failed to load crashes inside Qt instead of failing.
     QObject* object = component.isReady()

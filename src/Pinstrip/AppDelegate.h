@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DaylaPanel.h"
 #include "LoginItem.h"
 #include "Preferences.h"
+#include "StripPanel.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
 
@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-class DaylaStore;
+class TodoStore;
 class HistoryWindow;
 class Hotkey;
 class OptionDoubleTap;
@@ -27,7 +27,7 @@ class AppDelegate : public QObject {
 public:
     // What differs between a real desktop and a test.
     struct Environment {
-        DaylaPanel::ScreenSource screens = DaylaPanel::primaryScreen();
+        StripPanel::ScreenSource screens = StripPanel::primaryScreen();
         std::function<bool()> trayAvailable;
         LoginItem loginItem;
     };
@@ -64,8 +64,8 @@ public:
     [[nodiscard]] TrayMenu::State menuState() const;
     void run(TrayMenu::Command command);
 
-    [[nodiscard]] DaylaStore* store() const { return m_store.get(); }
-    [[nodiscard]] DaylaPanel* panel() const { return m_panel.get(); }
+    [[nodiscard]] TodoStore* store() const { return m_store.get(); }
+    [[nodiscard]] StripPanel* panel() const { return m_panel.get(); }
     [[nodiscard]] StatusItem* statusItem() const { return m_statusItem.get(); }
     [[nodiscard]] OptionDoubleTap* optionTap() const { return m_optionTap.get(); }
     [[nodiscard]] HistoryWindow* historyWindow() const { return m_historyWindow.get(); }
@@ -80,10 +80,10 @@ private:
     Preferences m_preferences;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<WindowSystem> m_windowSystem;
-    std::unique_ptr<DaylaStore> m_store;
+    std::unique_ptr<TodoStore> m_store;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<StatusItem> m_statusItem;
-    std::unique_ptr<DaylaPanel> m_panel;
+    std::unique_ptr<StripPanel> m_panel;
     std::unique_ptr<Hotkey> m_hotkey;
     std::unique_ptr<OptionDoubleTap> m_optionTap;
     std::unique_ptr<HistoryWindow> m_historyWindow;

@@ -1,6 +1,6 @@
 #include "ArchiveModel.h"
 
-#include "DaylaStore.h"
+#include "TodoStore.h"
 
 #include <QVariantMap>
 
@@ -27,13 +27,13 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const {
     case DoneCountRole:
         return static_cast<int>(
             std::count_if(day.items.cbegin(), day.items.cend(),
-                          [](const DaylaItem& item) { return item.status == ItemStatus::done; }));
+                          [](const TodoItem& item) { return item.status == ItemStatus::done; }));
     case ItemCountRole:
         return static_cast<int>(day.items.size());
     case EntriesRole: {
         QVariantList entries;
         entries.reserve(day.items.size());
-        for (const DaylaItem& item : day.items)
+        for (const TodoItem& item : day.items)
             entries.append(QVariantMap{{QStringLiteral("title"), item.title},
                                        {QStringLiteral("done"), item.status == ItemStatus::done}});
         return entries;

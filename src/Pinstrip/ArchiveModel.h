@@ -6,7 +6,7 @@
 
 #include <QtQml/qqmlregistration.h>
 
-// The archived days of a DaylaStore, newest first, one row per day. Rows are positions, not
+// The archived days of a TodoStore, newest first, one row per day. Rows are positions, not
 // stamps, so two days archived within the same minute stay two rows. Archiving is reported as
 // an insert at the top (and a remove at the bottom when the oldest day falls off).
 class ArchiveModel : public StoreListModel {

@@ -1,6 +1,6 @@
 #include "HistoryWindow.h"
 
-#include "DaylaStore.h"
+#include "TodoStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,7 +11,7 @@ constexpr QSize windowSize(360, 420);
 
 } // namespace
 
-HistoryWindow::HistoryWindow(QQmlEngine& engine, DaylaStore& store) : QQuickView(&engine, nullptr) {
+HistoryWindow::HistoryWindow(QQmlEngine& engine, TodoStore& store) : QQuickView(&engine, nullptr) {
     setTitle(QStringLiteral("Pinstrip \u2014 Archive"));
     setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
              Qt::WindowCloseButtonHint);

@@ -2,7 +2,7 @@
 
 #include <QQuickView>
 
-class DaylaStore;
+class TodoStore;
 class QQmlEngine;
 
 // "Pinstrip — Archive": the archived days in a fixed 360 × 420 window with a title bar and a
@@ -11,7 +11,7 @@ class HistoryWindow : public QQuickView {
     Q_OBJECT
 
 public:
-    HistoryWindow(QQmlEngine& engine, DaylaStore& store);
+    HistoryWindow(QQmlEngine& engine, TodoStore& store);
 
     // Shows it in front with the keyboard, centred on the primary screen the first time.
     void present();

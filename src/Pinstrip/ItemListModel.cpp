@@ -1,6 +1,6 @@
 #include "ItemListModel.h"
 
-#include "DaylaStore.h"
+#include "TodoStore.h"
 
 #include <QHash>
 #include <QSet>
@@ -16,11 +16,11 @@ namespace {
 // hand-edited file with a repeated id still maps every row to exactly one entry.
 using Key = std::pair<QUuid, int>;
 
-QList<Key> keysOf(const QList<DaylaItem>& items) {
+QList<Key> keysOf(const QList<TodoItem>& items) {
     QList<Key> keys;
     keys.reserve(items.size());
     QHash<QUuid, int> seen;
-    for (const DaylaItem& item : items)
+    for (const TodoItem& item : items)
         keys.append({item.id, seen[item.id]++});
     return keys;
 }
@@ -62,7 +62,7 @@ int ItemListModel::rowCount(const QModelIndex& parent) const {
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const DaylaItem& item = m_items.at(index.row());
+    const TodoItem& item = m_items.at(index.row());
     switch (role) {
     case ItemIdRole:
         return item.idText();
@@ -97,7 +97,7 @@ void ItemListModel::remove(const QString& itemId) {
 }
 
 void ItemListModel::sync() {
-    const QList<DaylaItem> target = boundStore() ? boundStore()->state().items : QList<DaylaItem>();
+    const QList<TodoItem> target = boundStore() ? boundStore()->state().items : QList<TodoItem>();
     if (target == m_items)
         return;
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "DaylaItem.h"
+#include "TodoItem.h"
 
 #include "StoreListModel.h"
 
 #include <QtQml/qqmlregistration.h>
 
-// Today's entries for the views, mirrored from a DaylaStore by id. A re-sort is reported as
+// Today's entries for the views, mirrored from a TodoStore by id. A re-sort is reported as
 // row moves, a new entry as an insert and a removed one as a remove, so delegates keep their
 // state and can slide to their new place; only replacing the store resets the model.
 class ItemListModel : public StoreListModel {
@@ -32,5 +32,5 @@ private:
     void reload() override;
     void sync() override;
 
-    QList<DaylaItem> m_items;
+    QList<TodoItem> m_items;
 };

@@ -6,7 +6,7 @@ pkg_check_modules(PINSTRIP_SHELL_XCB REQUIRED IMPORTED_TARGET xcb)
 target_sources(PinstripApp PRIVATE
     AboutBox.h AboutBox.cpp
     AppDelegate.h AppDelegate.cpp
-    DaylaPanel.h DaylaPanel.cpp
+    StripPanel.h StripPanel.cpp
     HistoryWindow.h HistoryWindow.cpp
     LoginItem.h LoginItem.cpp
     Preferences.h Preferences.cpp

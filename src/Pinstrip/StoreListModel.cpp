@@ -1,13 +1,13 @@
 #include "StoreListModel.h"
 
-#include "DaylaStore.h"
+#include "TodoStore.h"
 
 QObject* StoreListModel::store() const {
     return m_store.data();
 }
 
 void StoreListModel::setStore(QObject* store) {
-    auto* typed = qobject_cast<DaylaStore*>(store);
+    auto* typed = qobject_cast<TodoStore*>(store);
     if (typed == m_store)
         return;
     beginResetModel();
@@ -16,7 +16,7 @@ void StoreListModel::setStore(QObject* store) {
     m_store = typed;
     reload();
     if (typed) {
-        connect(typed, &DaylaStore::stateChanged, this, &StoreListModel::sync);
+        connect(typed, &TodoStore::stateChanged, this, &StoreListModel::sync);
         // A store destroyed under the model leaves no rows, never dangling ones.
         connect(typed, &QObject::destroyed, this, [this] {
             beginResetModel();

@@ -15,7 +15,7 @@ std::optional<ArchivedDay> ArchivedDay::fromJson(const QJsonValue& value) {
     const QJsonArray array = items.toArray();
     day.items.reserve(array.size());
     for (const QJsonValue& element : array) {
-        std::optional<DaylaItem> item = DaylaItem::fromJson(element);
+        std::optional<TodoItem> item = TodoItem::fromJson(element);
         if (!item)
             return std::nullopt;
         day.items.append(std::move(*item));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DaylaItem.h"
+#include "TodoItem.h"
 
 #include <QJsonObject>
 #include <QJsonValue>
@@ -11,7 +11,7 @@
 // One archived list, stamped "yyyy-MM-dd HH:mm" (local time at archiving).
 struct ArchivedDay {
     QString date;
-    QList<DaylaItem> items;
+    QList<TodoItem> items;
 
     friend bool operator==(const ArchivedDay&, const ArchivedDay&) = default;
 

@@ -152,11 +152,11 @@ QString StateFile::fileURL() const {
     return m_path;
 }
 
-DaylaState StateFile::read() {
+TodoState StateFile::read() {
     removeLeftoverTemporaries();
     const QByteArray path = QFile::encodeName(m_path);
     if (const std::optional<QByteArray> bytes = readRegularFile(path)) {
-        if (std::optional<DaylaState> state = DaylaState::decode(*bytes))
+        if (std::optional<TodoState> state = TodoState::decode(*bytes))
             return std::move(*state);
     }
     struct stat info {};
@@ -207,7 +207,7 @@ QByteArrayList StateFile::encodedDays(const QList<ArchivedDay>& archive) const {
     return days;
 }
 
-bool StateFile::write(const DaylaState& state) {
+bool StateFile::write(const TodoState& state) {
     if (m_setAsidePending) {
         if (!setAside())
             return false; // keep the user's file rather than replace it

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DaylaState.h"
+#include "TodoState.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -29,10 +29,10 @@ public:
 
     // The decoded state, or the empty state on any failure. Temporary files left by a write
     // that was cut short are removed first: only one copy of the program runs at a time.
-    [[nodiscard]] DaylaState read();
+    [[nodiscard]] TodoState read();
     // False when an unreadable file could not be set aside or the write failed; the previous
     // file is then untouched.
-    bool write(const DaylaState& state);
+    bool write(const TodoState& state);
 
 private:
     // Moves an unreadable todo.json to "todo.json.unreadable-<stamp>", never replacing a file.

@@ -18,9 +18,9 @@ qsizetype stringBound(const QString& text) {
 constexpr qsizetype entryBound = 240;
 constexpr qsizetype dayBound = 240;
 
-qsizetype itemsBound(const QList<DaylaItem>& items) {
+qsizetype itemsBound(const QList<TodoItem>& items) {
     qsizetype bound = 64;
-    for (const DaylaItem& item : items)
+    for (const TodoItem& item : items)
         bound += entryBound + stringBound(item.title);
     return bound;
 }
@@ -43,7 +43,7 @@ QByteArray StateWriter::day(const ArchivedDay& day) {
     return writer.take();
 }
 
-QByteArray StateWriter::itemsPart(const QList<DaylaItem>& items) {
+QByteArray StateWriter::itemsPart(const QList<TodoItem>& items) {
     StateWriter writer(itemsBound(items));
     writer.append("\n    \"items\": ");
     writer.appendItems(items, 1);
@@ -84,7 +84,7 @@ void StateWriter::appendDay(const ArchivedDay& day) {
     append("}");
 }
 
-void StateWriter::appendItems(const QList<DaylaItem>& items, int depth) {
+void StateWriter::appendItems(const QList<TodoItem>& items, int depth) {
     append("[\n");
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (i > 0)
@@ -97,7 +97,7 @@ void StateWriter::appendItems(const QList<DaylaItem>& items, int depth) {
     append("]");
 }
 
-void StateWriter::appendItem(const DaylaItem& item, int depth) {
+void StateWriter::appendItem(const TodoItem& item, int depth) {
     appendIndent(depth);
     append("{\n");
     appendKey("id", depth + 1);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ArchivedDay.h"
-#include "DaylaItem.h"
+#include "TodoItem.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -18,7 +18,7 @@ public:
     // One archived day as it stands in the archive, without the separator.
     [[nodiscard]] static QByteArray day(const ArchivedDay& day);
     // From the line break before the top-level "items" key to the closing brace.
-    [[nodiscard]] static QByteArray itemsPart(const QList<DaylaItem>& items);
+    [[nodiscard]] static QByteArray itemsPart(const QList<TodoItem>& items);
     // The whole text in order: `days` (made by day()) inside the archive, then `itemsPart`.
     [[nodiscard]] static QByteArrayList document(const QByteArrayList& days,
                                                  const QByteArray& itemsPart);
@@ -29,8 +29,8 @@ private:
     [[nodiscard]] QByteArray take();
 
     void appendDay(const ArchivedDay& day);
-    void appendItems(const QList<DaylaItem>& items, int depth);
-    void appendItem(const DaylaItem& item, int depth);
+    void appendItems(const QList<TodoItem>& items, int depth);
+    void appendItem(const TodoItem& item, int depth);
     void appendKey(const char* key, int depth);
     void appendString(QStringView text);
     void appendHex(uint value, int digits);

@@ -1,4 +1,4 @@
-#include "DaylaState.h"
+#include "TodoState.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,10 +12,10 @@ QByteArray item(const QByteArray& members) {
 }
 
 // Qt's own indented layout of the state: the writer must match it byte for byte.
-QByteArray qtLayout(const DaylaState& state) {
-    const auto items = [](const QList<DaylaItem>& list) {
+QByteArray qtLayout(const TodoState& state) {
+    const auto items = [](const QList<TodoItem>& list) {
         QJsonArray array;
-        for (const DaylaItem& entry : list)
+        for (const TodoItem& entry : list)
             array.append(QJsonObject{{"id", entry.idText()},
                                      {"status", itemStatusText(entry.status)},
                                      {"title", entry.title}});
@@ -71,7 +71,7 @@ void TestStateCodec::decodes_data() {
 void TestStateCodec::decodes() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, first);
-    const std::optional<DaylaState> state = DaylaState::decode(bytes);
+    const std::optional<TodoState> state = TodoState::decode(bytes);
     QCOMPARE(state.has_value(), !first.isEmpty());
     if (state)
         QCOMPARE(state->items.first().title + '/' + itemStatusText(state->items.first().status),
@@ -80,8 +80,7 @@ void TestStateCodec::decodes() {
 
 void TestStateCodec::missingIdIsFreshEachTime() {
     const QByteArray bytes = R"({"archive":[],"items":[{"title":"a"},{"title":"b","id":null}]})";
-    const QList<DaylaItem> items =
-        DaylaState::decode(bytes)->items + DaylaState::decode(bytes)->items;
+    const QList<TodoItem> items = TodoState::decode(bytes)->items + TodoState::decode(bytes)->items;
     const QSet<QUuid> ids{items.at(0).id, items.at(1).id, items.at(2).id, items.at(3).id};
     QCOMPARE(ids.size(), 4);
     QCOMPARE(items.at(0).id.version(), QUuid::Random);
@@ -89,7 +88,7 @@ void TestStateCodec::missingIdIsFreshEachTime() {
 
 void TestStateCodec::writesTheExactLayout() {
     // Upper-case id, status instead of the old done flag, unknown keys gone, keys sorted.
-    const std::optional<DaylaState> state = DaylaState::decode(
+    const std::optional<TodoState> state = TodoState::decode(
         R"({"v":1,"items":[{"title":"a","done":true,"note":"x",)"
         R"("id":"0fb04be2-a28a-44b5-ada5-4e91f6e1e46a"}],"archive":[{"date":"d","items":[]}]})");
     QVERIFY(state);
@@ -109,7 +108,7 @@ void TestStateCodec::writesTheExactLayout() {
         }
     ]
 })"));
-    QCOMPARE(DaylaState{}.encode(),
+    QCOMPARE(TodoState{}.encode(),
              QByteArray("{\n    \"archive\": [\n    ],\n    \"items\": [\n    ]\n}"));
 }
 
@@ -138,13 +137,13 @@ void TestStateCodec::titlesRoundTrip_data() {
 
 void TestStateCodec::titlesRoundTrip() {
     QFETCH(QString, title);
-    DaylaState state;
+    TodoState state;
     state.items = {{QUuid::createUuid(), title, ItemStatus::inProgress},
                    {QUuid::createUuid(), "second", ItemStatus::done}};
     state.archive = {{title, {{QUuid::createUuid(), title, ItemStatus::open}}}, {"d", {}}};
     const QByteArray bytes = state.encode();
     QCOMPARE(bytes, qtLayout(state));
-    QCOMPARE(DaylaState::decode(bytes), std::optional<DaylaState>(state));
+    QCOMPARE(TodoState::decode(bytes), std::optional<TodoState>(state));
 }
 
 QTEST_GUILESS_MAIN(TestStateCodec)

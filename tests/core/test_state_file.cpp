@@ -10,8 +10,8 @@ namespace {
 
 const QString setAsideName = QStringLiteral("todo.json.unreadable-20250602-184005");
 
-DaylaState sample() {
-    DaylaState state;
+TodoState sample() {
+    TodoState state;
     state.items = {{QUuid::createUuid(), "Call the bank", ItemStatus::open}};
     state.archive = {{"2025-06-01 09:00", {{QUuid::createUuid(), "Old", ItemStatus::done}}}};
     return state;
@@ -42,7 +42,7 @@ void TestStateFile::createsPrivateFolderAndFile() {
     const QString folder = dir.root() + "/a/b/Pinstrip";
     const mode_t oldMask = ::umask(0);
     StateFile file(folder, StoreFolder::clock());
-    QCOMPARE(file.read(), DaylaState{});
+    QCOMPARE(file.read(), TodoState{});
     const bool written = file.write(sample());
     ::umask(oldMask);
     QVERIFY(written);
@@ -57,7 +57,7 @@ void TestStateFile::everyWriteIsTheWholeEncoding() {
     // in, the file must be what a full encoding gives.
     StoreFolder dir;
     StateFile file(dir.path(), StoreFolder::clock());
-    DaylaState state = sample();
+    TodoState state = sample();
     const auto writes = [&] {
         return file.write(state) && StoreFolder::read(dir.file()) == state.encode();
     };
@@ -88,10 +88,10 @@ void TestStateFile::unreadableFilesAreSetAsideNeverOverwritten() {
     for (const QByteArray& bytes : unreadable) {
         QVERIFY(StoreFolder::write(dir.file(), bytes));
         StateFile file(dir.path(), StoreFolder::clock());
-        QCOMPARE(file.read(), DaylaState{});
+        QCOMPARE(file.read(), TodoState{});
         QCOMPARE(StoreFolder::read(dir.file()), bytes); // reading alone moves nothing
         QVERIFY(file.write(sample()));
-        QVERIFY(file.write(DaylaState{})); // only the first write sets aside
+        QVERIFY(file.write(TodoState{})); // only the first write sets aside
     }
     QCOMPARE(dir.entries(),
              (QStringList{"todo.json", setAsideName, setAsideName + "-2", setAsideName + "-3"}));
@@ -110,7 +110,7 @@ void TestStateFile::failedSetAsideKeepsTheFile() {
     }
     QVERIFY(StoreFolder::write(folder + "/todo.json", "garbage"));
     StateFile file(folder, StoreFolder::clock());
-    QCOMPARE(file.read(), DaylaState{});
+    QCOMPARE(file.read(), TodoState{});
     QVERIFY(!file.write(sample()));
     QVERIFY(!file.write(sample()));
     QCOMPARE(StoreFolder::read(folder + "/todo.json"), QByteArray("garbage"));
@@ -119,7 +119,7 @@ void TestStateFile::failedSetAsideKeepsTheFile() {
 
 void TestStateFile::readRemovesTemporariesOfCutWrites() {
     StoreFolder dir;
-    const DaylaState state = sample();
+    const TodoState state = sample();
     QVERIFY(dir.setState(state));
     for (const QString& name : {QStringLiteral(".todo.json.Ab3xZ9"), setAsideName})
         QVERIFY(StoreFolder::write(dir.file(name), "{\"items\": ["));
@@ -156,9 +156,9 @@ void TestStateFile::strangeThingAtThePath() {
 
     // Reading through a link is harmless; writing through it is not.
     StateFile file(dir.path(), StoreFolder::clock());
-    const std::optional<DaylaState> listed = DaylaState::decode(bytes);
-    QCOMPARE(file.read(), listed.value_or(DaylaState{}));
-    const DaylaState state = sample();
+    const std::optional<TodoState> listed = TodoState::decode(bytes);
+    QCOMPARE(file.read(), listed.value_or(TodoState{}));
+    const TodoState state = sample();
     QVERIFY(file.write(state));
     QCOMPARE(modeOf(dir.file()), mode_t(S_IFREG | 0600));
     QCOMPARE(dir.state(), state);

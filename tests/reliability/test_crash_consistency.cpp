@@ -6,8 +6,8 @@
 //
 // The child is a fork of this process; it reports digests of its states on a pipe, in lines
 // shorter than PIPE_BUF and so never split.
-#include "DaylaStore.h"
 #include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -28,8 +28,8 @@ namespace {
 int kills = 500; // --kills N
 
 // One pseudo-random operation.
-void step(DaylaStore& store, std::mt19937& random, int& added) {
-    const QList<DaylaItem>& items = store.state().items;
+void step(TodoStore& store, std::mt19937& random, int& added) {
+    const QList<TodoItem>& items = store.state().items;
     const auto roll = random() % 100;
     const QUuid picked = items.isEmpty() ? QUuid() : items.at(random() % items.size()).id;
     if (items.isEmpty() || (roll < 35 && items.size() < 40))
@@ -46,18 +46,18 @@ void step(DaylaStore& store, std::mt19937& random, int& added) {
 
 // A fingerprint of every field, far cheaper than encoding, so that the child spends its time in
 // saves rather than in reporting them.
-QByteArray digest(const DaylaState& state) {
+QByteArray digest(const TodoState& state) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (const ArchivedDay& day : QList<ArchivedDay>{{"today", state.items}} + state.archive) {
         hash.addData(day.date.toUtf8() + '\0' + QByteArray::number(day.items.size()));
-        for (const DaylaItem& item : day.items)
+        for (const TodoItem& item : day.items)
             hash.addData(item.id.toRfc4122() + char(item.status) + item.title.toUtf8() + '\0');
     }
     return hash.result().toHex();
 }
 
 [[noreturn]] void work(const QString& folder, quint32 seed, int fd) {
-    DaylaStore store(folder, StoreFolder::clock());
+    TodoStore store(folder, StoreFolder::clock());
     // Every state an operation passes through is announced ("P") before the save that may write
     // the last of them, and the operation acknowledged ("A") once the save has returned.
     const auto send = [&](char kind) {
@@ -65,7 +65,7 @@ QByteArray digest(const DaylaState& state) {
         if (::write(fd, line.constData(), line.size()) != line.size())
             ::_exit(1);
     };
-    QObject::connect(&store, &DaylaStore::stateChanged, [&] { send('P'); });
+    QObject::connect(&store, &TodoStore::stateChanged, [&] { send('P'); });
     std::mt19937 random(seed);
     for (int added = 0;;) {
         step(store, random, added);
@@ -116,7 +116,7 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
         for (ssize_t count; (count = ::read(fds[0], buffer, sizeof buffer)) > 0;)
             lines.append(buffer, count);
         ::close(fds[0]);
-        QByteArrayList acks{digest(DaylaState::decode(start).value_or(DaylaState{}))}, pending;
+        QByteArrayList acks{digest(TodoState::decode(start).value_or(TodoState{}))}, pending;
         for (const QByteArray& line : lines.split('\n')) {
             if (line.startsWith('P'))
                 pending << line.mid(1);
@@ -136,8 +136,8 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
         QVERIFY2(leftovers <= 1, "temporary files of earlier kills were left behind");
         killedSaves += static_cast<int>(leftovers);
         const QByteArray bytes = StoreFolder::read(dir.file());
-        const std::optional<DaylaState> state =
-            QFile::exists(dir.file()) ? DaylaState::decode(bytes) : DaylaState{};
+        const std::optional<TodoState> state =
+            QFile::exists(dir.file()) ? TodoState::decode(bytes) : TodoState{};
         const QByteArray found = state ? digest(*state) : QByteArray();
         if (found == acks.last()) {
             ++intact;

@@ -2,8 +2,8 @@
 // nothing, leave the previous file as it was, and write everything once the fault clears.
 // Read-only folders and full disks are real: small tmpfs mounts in a private mount namespace
 // (root, or an unprivileged user namespace), since permission bits do not stop root.
-#include "DaylaStore.h"
 #include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -94,11 +94,11 @@ void TestFileFaults::storeOutlivesFault() {
     if (fault == Fault::folderNotCreatable) {
         QVERIFY(StoreFolder::write(dir.path(), "a file in the folder's way"));
     } else {
-        DaylaStore earlier(dir.path(), StoreFolder::clock());
+        TodoStore earlier(dir.path(), StoreFolder::clock());
         earlier.add("kept");
     }
     const QByteArray before = StoreFolder::read(dir.file());
-    DaylaStore store(dir.path(), StoreFolder::clock());
+    TodoStore store(dir.path(), StoreFolder::clock());
     if (fault == Fault::folderReadOnly)
         QVERIFY(mountTmpfs(dir.root(), "size=128k", MS_REMOUNT | MS_RDONLY));
     if (fault == Fault::fileIsDirectory)
@@ -111,7 +111,7 @@ void TestFileFaults::storeOutlivesFault() {
     store.cycle(store.state().items.first().id);
     store.archiveAndClear();
     store.add("today");
-    const DaylaState& state = store.state();
+    const TodoState& state = store.state();
     QCOMPARE(state.archive.first().items.size(), fault == Fault::folderNotCreatable ? 1 : 2);
     QCOMPARE(state.archive.first().items.first().status, ItemStatus::inProgress);
     QCOMPARE(state.items.first().title, "today");

@@ -1,7 +1,7 @@
 // Every file of tests/data is started from by a real store, under the sanitizers, and must give
 // the outcome its manifest entry names, and what it read must survive the next save.
-#include "DaylaStore.h"
 #include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -67,14 +67,14 @@ void TestHostileInput::storeStartsAsListed() {
     const QByteArray bytes = StoreFolder::read(data + '/' + file);
     StoreFolder dir;
     QVERIFY(StoreFolder::write(dir.file(), bytes));
-    DaylaStore store(dir.path(), StoreFolder::clock());
-    const bool readable = DaylaState::decode(bytes).has_value();
+    TodoStore store(dir.path(), StoreFolder::clock());
+    const bool readable = TodoState::decode(bytes).has_value();
     QVERIFY2(expect == "either" || readable == (expect == "accept"), "decoded against the list");
     const QJsonObject got = QJsonDocument::fromJson(store.state().encode()).object();
     const bool listedState = std::any_of(states.begin(), states.end(), [&](const QJsonValue& want) {
         return masked(got, want) == want;
     });
-    QVERIFY2(readable ? listedState : store.state() == DaylaState{},
+    QVERIFY2(readable ? listedState : store.state() == TodoState{},
              QJsonDocument(got).toJson().constData());
     QCOMPARE(StoreFolder::read(dir.file()), bytes); // starting alone changes nothing
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DaylaState.h"
+#include "TodoState.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -19,10 +19,8 @@ public:
     }
     [[nodiscard]] QStringList entries() const { return list(path()); }
     // todo.json decoded; nullopt when it is missing or unreadable.
-    [[nodiscard]] std::optional<DaylaState> state() const {
-        return DaylaState::decode(read(file()));
-    }
-    [[nodiscard]] bool setState(const DaylaState& state) const {
+    [[nodiscard]] std::optional<TodoState> state() const { return TodoState::decode(read(file())); }
+    [[nodiscard]] bool setState(const TodoState& state) const {
         return write(file(), state.encode());
     }
 

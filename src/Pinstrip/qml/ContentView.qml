@@ -3,7 +3,7 @@ import Pinstrip
 
 // The strip's content: the collapsed pill, or the header, today's rows and the input row.
 // Properties set by the host:
-//   store           the DaylaStore (required)
+//   store           the TodoStore (required)
 //   maxHeight       the tallest the strip may be (the work area's height); 0 means the
 //                   screen's available height, or no limit where there is no screen.
 //                   While the content fits, the strip grows with every row and nothing
@@ -82,7 +82,7 @@ Item {
             objectName: "pillText"
             x: pillGlyph.x + pillGlyph.implicitWidth + 6
             anchors.verticalCenter: parent.verticalCenter
-            text: root.itemCount === 0 ? "What's on dayla today?" : root.allDone ? "dayla clear ✓" : root.progressText
+            text: root.itemCount === 0 ? "What's on today?" : root.allDone ? "All clear ✓" : root.progressText
             color: root.allDone ? Theme.green : Theme.primary
             font.family: root.itemCount > 0 && !root.allDone ? Theme.monoFamily : Theme.fontFamily
             font.pixelSize: 11
@@ -232,7 +232,7 @@ Item {
                     Text {
                         id: emptyText
                         y: Math.round((emptyContent.height - Math.ceil(implicitHeight)) / 2)
-                        text: "What's on dayla today?"
+                        text: "What's on today?"
                         color: Theme.primary
                         font.family: Theme.fontFamily
                         font.pixelSize: 12
@@ -332,7 +332,7 @@ Item {
                 Text {
                     id: allDoneText
                     anchors.centerIn: parent
-                    text: "dayla clear ✓"
+                    text: "All clear ✓"
                     color: Theme.green
                     font.family: Theme.fontFamily
                     font.pixelSize: 11
@@ -370,7 +370,7 @@ Item {
                 TextInput {
                     id: field
                     objectName: "inputField"
-                    property string placeholderText: "Add to today's dayla…"
+                    property string placeholderText: "Add to today's list…"
                     readonly property alias hovered: fieldHover.hovered
                     x: 18
                     y: 8

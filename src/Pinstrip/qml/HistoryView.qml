@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Pinstrip
 
 // The archive window's content: every archived day as a card, newest first, read-only.
-// Property set by the host: store (the DaylaStore, required).
+// Property set by the host: store (the TodoStore, required).
 Rectangle {
     id: root
 
@@ -45,7 +45,7 @@ Rectangle {
                 objectName: "emptyText"
                 visible: days.count === 0
                 width: stack.width - 32
-                text: "Nothing archived yet. The archive button (📦) stores today's list and clears the dayla."
+                text: "Nothing archived yet. The archive button (📦) stores today's list and starts a fresh one."
                 wrapMode: Text.Wrap
                 textFormat: Text.PlainText
                 color: Theme.secondary

@@ -1,10 +1,10 @@
 #include "AppDelegate.h"
-#include "DaylaPanel.h"
-#include "DaylaStore.h"
 #include "Preferences.h"
 #include "SingleInstance.h"
 #include "StateFile.h"
 #include "StatusItem.h"
+#include "StripPanel.h"
+#include "TodoStore.h"
 #include "platform/WindowSystem.h"
 
 #include <QAction>
@@ -23,7 +23,7 @@ Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 namespace {
 
 // A 1440 × 900 primary screen with a 25 px panel along its top.
-const DaylaPanel::Screens laptop{QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
+const StripPanel::Screens laptop{QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
 
 struct QuietWindowSystem : WindowSystem {
     explicit QuietWindowSystem(bool compositor) : compositor(compositor) {}
@@ -41,7 +41,7 @@ void fitTo(QQuickItem* item, QSizeF size) {
 
 // A panel on `screens` whose content has that fitting size and a height limit to fill in.
 struct Shown {
-    Shown(QSizeF size, DaylaPanel::Screens screens = laptop, bool compositor = true)
+    Shown(QSizeF size, StripPanel::Screens screens = laptop, bool compositor = true)
         : windowSystem(compositor), panel(windowSystem, preferences, [=] { return screens; }) {
         auto content = std::make_unique<QQuickItem>();
         content->setProperty("maxHeight", 0);
@@ -56,7 +56,7 @@ struct Shown {
     [[nodiscard]] QString anchor() const { return preferences.anchor().value_or(QString()); }
     Preferences preferences;
     QuietWindowSystem windowSystem;
-    DaylaPanel panel;
+    StripPanel panel;
 };
 
 QString settingsPath() {
@@ -173,7 +173,7 @@ private slots:
         Preferences().setVisible(visible);
         auto delegate = launched();
         QVERIFY(delegate);
-        DaylaStore* store = delegate->store();
+        TodoStore* store = delegate->store();
         store->setCollapsed(collapsed);
         store->setInputActive(typing);
         QList<bool> hook;
@@ -195,7 +195,7 @@ private slots:
             Preferences().setVisible(visible);
             auto delegate = launched();
             QVERIFY(delegate);
-            DaylaPanel* panel = delegate->panel();
+            StripPanel* panel = delegate->panel();
             delegate->store()->setCollapsed(true);
             delegate->store()->userSetInputActive(true);
             QVERIFY(panel->allowKey() && !panel->flags().testFlag(Qt::WindowDoesNotAcceptFocus));

@@ -5,12 +5,12 @@
 #include <QSGRendererInterface>
 #include <algorithm>
 
-ViewHarness::ViewHarness(const QString& view, const DaylaState& state) {
+ViewHarness::ViewHarness(const QString& view, const TodoState& state) {
     // The application's scene graph; it must be chosen before the first window exists.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     if (!m_folder.setState(state))
         qFatal("cannot write the state file");
-    m_store = std::make_unique<DaylaStore>(m_folder.path(), StoreFolder::clock());
+    m_store = std::make_unique<TodoStore>(m_folder.path(), StoreFolder::clock());
     QQmlComponent component(&m_engine, QUrl("qrc:/qt/qml/Pinstrip/" + view + ".qml"));
     m_root.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(
         {{"store", QVariant::fromValue<QObject*>(m_store.get())}})));
@@ -71,8 +71,8 @@ void ViewHarness::click(QQuickItem* item, Qt::MouseButton button) {
                       item->mapToScene(item->boundingRect().center()).toPoint());
 }
 
-DaylaState ViewHarness::stateOf(const QString& statuses) {
-    DaylaState state;
+TodoState ViewHarness::stateOf(const QString& statuses) {
+    TodoState state;
     for (const QChar c : statuses)
         state.items.append({QUuid::createUuid(), QString("Entry %1").arg(state.items.size() + 1),
                             c == u'p'   ? ItemStatus::inProgress

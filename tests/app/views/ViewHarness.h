@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DaylaStore.h"
 #include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -13,9 +13,9 @@
 // store of its own on a temporary folder that starts from `state` and a clock that never moves.
 class ViewHarness {
 public:
-    explicit ViewHarness(const QString& view, const DaylaState& state = {});
+    explicit ViewHarness(const QString& view, const TodoState& state = {});
 
-    [[nodiscard]] DaylaStore& store() { return *m_store; }
+    [[nodiscard]] TodoStore& store() { return *m_store; }
     [[nodiscard]] QQuickItem* root() const { return m_root.get(); }
     [[nodiscard]] QQuickWindow& window() { return m_window; }
 
@@ -45,11 +45,11 @@ public:
     static void settle() { QTest::qWait(400); }
 
     // Today's list with one entry per letter: o open, p in progress, d done.
-    static DaylaState stateOf(const QString& statuses);
+    static TodoState stateOf(const QString& statuses);
 
 private:
     StoreFolder m_folder;
-    std::unique_ptr<DaylaStore> m_store;
+    std::unique_ptr<TodoStore> m_store;
     QQmlEngine m_engine;
     QQuickWindow m_window;
     std::unique_ptr<QQuickItem> m_root;

@@ -11,9 +11,9 @@ namespace {
 
 // A model on a store of its own, checked by Qt's model tester on every change.
 template <typename Model> struct Mirror {
-    explicit Mirror(const DaylaState& state) {
+    explicit Mirror(const TodoState& state) {
         QVERIFY(folder.setState(state));
-        store = std::make_unique<DaylaStore>(folder.path(), StoreFolder::clock());
+        store = std::make_unique<TodoStore>(folder.path(), StoreFolder::clock());
         model.setStore(store.get());
         resets.clear(); // binding the store is the one reset
     }
@@ -31,7 +31,7 @@ template <typename Model> struct Mirror {
         }
     }
     StoreFolder folder;
-    std::unique_ptr<DaylaStore> store;
+    std::unique_ptr<TodoStore> store;
     Model model;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
     QSignalSpy moves{&model, &QAbstractItemModel::rowsMoved};
@@ -113,7 +113,7 @@ private slots:
 
     // A hand-edited file may repeat an id; every row still maps to one entry.
     void repeatedIdsFromFile() {
-        DaylaState state = ViewHarness::stateOf("ooo");
+        TodoState state = ViewHarness::stateOf("ooo");
         state.items[2].id = state.items[0].id;
         Mirror<ItemListModel> m(state);
         m.model.cycle(state.items[0].idText());
@@ -125,12 +125,12 @@ private slots:
 
     // Archiving inserts the newest day on top and the oldest falls off at the limit.
     void archiveRows() {
-        DaylaState state = ViewHarness::stateOf("od");
-        for (int day = 0; day < DaylaStore::archiveLimit; ++day)
+        TodoState state = ViewHarness::stateOf("od");
+        for (int day = 0; day < TodoStore::archiveLimit; ++day)
             state.archive.append(ArchivedDay{"2026-01-01 09:00", {}});
         Mirror<ArchiveModel> m(state);
         m.store->archiveAndClear();
-        QCOMPARE(m.model.rowCount(), DaylaStore::archiveLimit);
+        QCOMPARE(m.model.rowCount(), TodoStore::archiveLimit);
         QCOMPARE(m.inserts.size(), 1);
         QCOMPARE(m.removes.size(), 1);
         QCOMPARE(m.resets.size(), 0);

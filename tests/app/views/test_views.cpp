@@ -36,8 +36,8 @@ private slots:
         QTest::newRow("all done") << "dd" << false << idle + counted + "allDoneRow" << "";
         QTest::newRow("all done, typing") << "dd" << true << typing + counted << "";
         QTest::newRow("collapsed") << "ppppoooooodd" << false << "pill" << "2/12 primary";
-        QTest::newRow("collapsed, all done") << "dd" << false << "pill" << "dayla clear ✓ green";
-        QTest::newRow("collapsed while typing") << "" << true << "pill" << "What's on dayla today? primary";
+        QTest::newRow("collapsed, all done") << "dd" << false << "pill" << "All clear ✓ green";
+        QTest::newRow("collapsed while typing") << "" << true << "pill" << "What's on today? primary";
         // clang-format on
     }
     void presentation() {
@@ -89,7 +89,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, direct);
         const bool collapsed = target == "pillText";
-        const DaylaState state = V::stateOf(target == "emptyRow" ? "" : "pod");
+        const TodoState state = V::stateOf(target == "emptyRow" ? "" : "pod");
         V clicked("ContentView", state), called("ContentView", state);
         QList<bool> clickedHook, calledHook;
         clicked.store().onInputActiveChanged = [&](bool on) { clickedHook.append(on); };
@@ -101,10 +101,10 @@ private slots:
         QQuickItem* item =
             row >= 0 ? V::child(clicked.rows().value(row), target) : clicked.find(target);
         QVERIFY(item && item->isVisible());
-        QSignalSpy clickSteps(&clicked.store(), &DaylaStore::objectWillChange);
+        QSignalSpy clickSteps(&clicked.store(), &TodoStore::objectWillChange);
         clicked.click(item);
 
-        QSignalSpy callSteps(&called.store(), &DaylaStore::objectWillChange);
+        QSignalSpy callSteps(&called.store(), &TodoStore::objectWillChange);
         const QUuid id = row >= 0 ? state.items.at(row).id : QUuid();
         if (direct == "cycle")
             called.store().cycle(id);
@@ -292,7 +292,7 @@ private slots:
     }
     void hostileTitles() {
         QFETCH(QString, title);
-        DaylaState state = V::stateOf("oo");
+        TodoState state = V::stateOf("oo");
         state.items[0].title = title;
         V view("ContentView", state);
         QQuickItem* row = view.rows().value(0);
@@ -316,7 +316,7 @@ private slots:
     }
     void history() {
         QFETCH(QString, statuses);
-        DaylaState state = V::stateOf(statuses);
+        TodoState state = V::stateOf(statuses);
         state.items[0].title = QString(500, u'w');
         V view("HistoryView", state);
         QVERIFY(V::text(view.find("emptyText")).startsWith("Nothing archived yet."));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ArchivedDay.h"
-#include "DaylaItem.h"
+#include "TodoItem.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -10,16 +10,16 @@
 #include <optional>
 
 // The persisted root: today's list (display order) and the archive (newest first).
-struct DaylaState {
-    QList<DaylaItem> items;
+struct TodoState {
+    QList<TodoItem> items;
     QList<ArchivedDay> archive;
 
-    friend bool operator==(const DaylaState&, const DaylaState&) = default;
+    friend bool operator==(const TodoState&, const TodoState&) = default;
 
-    [[nodiscard]] static std::optional<DaylaState> fromJson(const QJsonValue& value);
+    [[nodiscard]] static std::optional<TodoState> fromJson(const QJsonValue& value);
 
     // Whole-file decoding: any fault anywhere rejects the file (nullopt).
-    [[nodiscard]] static std::optional<DaylaState> decode(const QByteArray& bytes);
+    [[nodiscard]] static std::optional<TodoState> decode(const QByteArray& bytes);
     // UTF-8, keys sorted, one member or element per line, nested indentation, no final newline.
     [[nodiscard]] QByteArray encode() const;
 };

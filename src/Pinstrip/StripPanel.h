@@ -12,7 +12,7 @@ class WindowSystem;
 // The floating strip: a frameless tool window above all others, on every desktop, that takes
 // the keyboard only while allowKey is true. It sizes itself to its content's implicit size and
 // keeps its top-right corner on the remembered anchor inside the primary screen's work area.
-class DaylaPanel : public QQuickWindow {
+class StripPanel : public QQuickWindow {
     Q_OBJECT
 
 public:
@@ -23,9 +23,9 @@ public:
     };
     using ScreenSource = std::function<std::optional<Screens>()>;
 
-    DaylaPanel(WindowSystem& windowSystem, Preferences& preferences,
+    StripPanel(WindowSystem& windowSystem, Preferences& preferences,
                ScreenSource screens = primaryScreen());
-    ~DaylaPanel() override;
+    ~StripPanel() override;
 
     [[nodiscard]] static ScreenSource primaryScreen();
 

@@ -1,5 +1,5 @@
-#include "DaylaStore.h"
 #include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -18,8 +18,8 @@ QUuid idOf(const QString& title) {
 }
 
 // "A/inProgress, B2/open": titles and statuses in display order.
-DaylaState stateOf(const QString& text) {
-    DaylaState state;
+TodoState stateOf(const QString& text) {
+    TodoState state;
     for (const QString& entry : text.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
         const QString title = entry.section(u'/', 0, 0);
         state.items.append({idOf(title), title, *itemStatusFromText(entry.section(u'/', 1))});
@@ -27,16 +27,16 @@ DaylaState stateOf(const QString& text) {
     return state;
 }
 
-QString summary(const QList<DaylaItem>& items) {
+QString summary(const QList<TodoItem>& items) {
     QStringList out;
-    for (const DaylaItem& item : items)
+    for (const TodoItem& item : items)
         out << item.title + u'/' + itemStatusText(item.status);
     return out.join(QStringLiteral(", "));
 }
 
 } // namespace
 
-class TestDaylaStore : public QObject {
+class TestTodoStore : public QObject {
     Q_OBJECT
 
 private slots:
@@ -48,17 +48,17 @@ private slots:
     void archiveKeepsTheNewest120DaysAndTheFlags();
 };
 
-void TestDaylaStore::defaultStoreUsesTheUsersDataFolder() {
+void TestTodoStore::defaultStoreUsesTheUsersDataFolder() {
     QVERIFY2(qEnvironmentVariableIsSet("XDG_DATA_HOME"), "run through run-isolated.sh");
     QCoreApplication::setOrganizationName("SomeOrg");
     QCoreApplication::setApplicationName("something-else");
-    DaylaStore store;
+    TodoStore store;
     QCOMPARE(store.fileURL(), qEnvironmentVariable("XDG_DATA_HOME") + "/Pinstrip/todo.json");
     store.add("x");
-    QCOMPARE(DaylaStore().state().items.size(), 1);
+    QCOMPARE(TodoStore().state().items.size(), 1);
 }
 
-void TestDaylaStore::operations_data() {
+void TestTodoStore::operations_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("change");    // "operation = entries after it"
     QTest::addColumn<int>("notifications"); // none: nothing written either
@@ -96,7 +96,7 @@ void TestDaylaStore::operations_data() {
     QTest::newRow("twin ids: remove both") << twins << "remove A = " << 1;
 }
 
-void TestDaylaStore::operations() {
+void TestTodoStore::operations() {
     QFETCH(QString, start);
     QFETCH(QString, change);
     QFETCH(int, notifications);
@@ -104,14 +104,14 @@ void TestDaylaStore::operations() {
     const QString after = change.section(QStringLiteral(" = "), 1);
     StoreFolder dir;
     QVERIFY(dir.setState(stateOf(start)));
-    DaylaStore store(dir.path(), StoreFolder::clock());
+    TodoStore store(dir.path(), StoreFolder::clock());
     QVERIFY(QFile::remove(dir.file()));
 
     // Each notification must come before its change: record what observers see at that time.
-    QList<DaylaState> seen;
+    QList<TodoState> seen;
     int changed = 0;
-    connect(&store, &DaylaStore::objectWillChange, this, [&] { seen << store.state(); });
-    connect(&store, &DaylaStore::stateChanged, this, [&] { ++changed; });
+    connect(&store, &TodoStore::objectWillChange, this, [&] { seen << store.state(); });
+    connect(&store, &TodoStore::stateChanged, this, [&] { ++changed; });
     const QString verb = operation.section(u' ', 0, 0);
     const QString argument = operation.section(u' ', 1);
     if (verb == "add")
@@ -133,28 +133,28 @@ void TestDaylaStore::operations() {
     QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
 }
 
-void TestDaylaStore::sortingKeepsTheOrderWithinAStatus() {
+void TestTodoStore::sortingKeepsTheOrderWithinAStatus() {
     // Long enough for an unstable sort to shuffle entries of the same status.
     StoreFolder dir;
-    DaylaStore store(dir.path(), StoreFolder::clock());
+    TodoStore store(dir.path(), StoreFolder::clock());
     for (int i = 0; i < 100; ++i)
         store.add(QString::number(i));
     for (int i = 0; i < 100; i += 3)
         store.cycle(store.state().items.at(i).id);
     QMap<ItemStatus, int> last;
-    for (const DaylaItem& item : store.state().items) {
+    for (const TodoItem& item : store.state().items) {
         QVERIFY2(item.title.toInt() > last.value(item.status, -1), qPrintable(item.title));
         last[item.status] = item.title.toInt();
     }
     QCOMPARE(last.size(), 2);
 }
 
-void TestDaylaStore::flagsNotifyAndOnlyTheUserCallsTheHook() {
+void TestTodoStore::flagsNotifyAndOnlyTheUserCallsTheHook() {
     StoreFolder dir;
-    DaylaStore store(dir.path(), StoreFolder::clock());
+    TodoStore store(dir.path(), StoreFolder::clock());
     QList<bool> hook; // whether it was called after the assignment
     store.onInputActiveChanged = [&](bool active) { hook << (store.inputActive() == active); };
-    QSignalSpy willChange(&store, &DaylaStore::objectWillChange);
+    QSignalSpy willChange(&store, &TodoStore::objectWillChange);
     store.setInputActive(true);
     store.setInputActive(true);
     QCOMPARE(willChange.size(), 2); // also for an unchanged value
@@ -165,9 +165,9 @@ void TestDaylaStore::flagsNotifyAndOnlyTheUserCallsTheHook() {
     QCOMPARE(hook, QList<bool>{true});
 }
 
-void TestDaylaStore::archiveKeepsTheNewest120DaysAndTheFlags() {
+void TestTodoStore::archiveKeepsTheNewest120DaysAndTheFlags() {
     StoreFolder dir;
-    DaylaState state = stateOf("A/inProgress, B/done");
+    TodoState state = stateOf("A/inProgress, B/done");
     for (int day = 0; day < 119; ++day)
         state.archive.append({QString::number(day), {}});
     QVERIFY(dir.setState(state));
@@ -176,13 +176,13 @@ void TestDaylaStore::archiveKeepsTheNewest120DaysAndTheFlags() {
     qputenv("TZ", "XST-9:30");
     ::tzset();
     QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
-    DaylaStore store(dir.path(), [] { return QDateTime::fromSecsSinceEpoch(1748880300, Qt::UTC); });
+    TodoStore store(dir.path(), [] { return QDateTime::fromSecsSinceEpoch(1748880300, Qt::UTC); });
     store.setCollapsed(true);
     store.setInputActive(true);
     store.archiveAndClear();
     store.add("next");
     store.archiveAndClear(); // the same minute again: both kept, the oldest day dropped
-    QSignalSpy willChange(&store, &DaylaStore::objectWillChange);
+    QSignalSpy willChange(&store, &TodoStore::objectWillChange);
     store.archiveAndClear(); // an empty list: nothing happens
     QLocale::setDefault(QLocale::c());
     qunsetenv("TZ");
@@ -190,7 +190,7 @@ void TestDaylaStore::archiveKeepsTheNewest120DaysAndTheFlags() {
 
     const QList<ArchivedDay>& archive = store.state().archive;
     QCOMPARE(willChange.size(), 0);
-    QCOMPARE(archive.size(), DaylaStore::archiveLimit);
+    QCOMPARE(archive.size(), TodoStore::archiveLimit);
     QCOMPARE(archive.at(0).date, "2025-06-03 01:35");
     QCOMPARE(summary(archive.at(0).items), "next/open");
     QCOMPARE(archive.at(1), (ArchivedDay{"2025-06-03 01:35", state.items}));
@@ -199,5 +199,5 @@ void TestDaylaStore::archiveKeepsTheNewest120DaysAndTheFlags() {
     QCOMPARE(dir.state(), store.state());
 }
 
-QTEST_GUILESS_MAIN(TestDaylaStore)
-#include "test_dayla_store.moc"
+QTEST_GUILESS_MAIN(TestTodoStore)
+#include "test_todo_store.moc"

@@ -1,4 +1,4 @@
-#include "DaylaState.h"
+#include "TodoState.h"
 
 #include "StateWriter.h"
 
@@ -58,7 +58,7 @@ bool breaksJsonGrammar(const QByteArray& bytes) {
 
 } // namespace
 
-std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
+std::optional<TodoState> TodoState::fromJson(const QJsonValue& value) {
     if (!value.isObject())
         return std::nullopt;
     const QJsonObject object = value.toObject();
@@ -67,11 +67,11 @@ std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
     if (!items.isArray() || !archive.isArray())
         return std::nullopt;
 
-    DaylaState state;
+    TodoState state;
     const QJsonArray itemArray = items.toArray();
     state.items.reserve(itemArray.size());
     for (const QJsonValue& element : itemArray) {
-        std::optional<DaylaItem> item = DaylaItem::fromJson(element);
+        std::optional<TodoItem> item = TodoItem::fromJson(element);
         if (!item)
             return std::nullopt;
         state.items.append(std::move(*item));
@@ -87,7 +87,7 @@ std::optional<DaylaState> DaylaState::fromJson(const QJsonValue& value) {
     return state;
 }
 
-std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
+std::optional<TodoState> TodoState::decode(const QByteArray& bytes) {
     if (breaksJsonGrammar(bytes))
         return std::nullopt;
     // Qt's parser drops U+FEFF written as raw bytes at the start of a string; as an escape it
@@ -106,7 +106,7 @@ std::optional<DaylaState> DaylaState::decode(const QByteArray& bytes) {
     return fromJson(document.object());
 }
 
-QByteArray DaylaState::encode() const {
+QByteArray TodoState::encode() const {
     QByteArrayList days;
     days.reserve(archive.size());
     for (const ArchivedDay& day : archive)

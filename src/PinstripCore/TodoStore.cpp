@@ -1,4 +1,4 @@
-#include "DaylaStore.h"
+#include "TodoStore.h"
 
 #include <QLocale>
 
@@ -23,14 +23,14 @@ bool isTrimmed(QChar c) {
 
 } // namespace
 
-DaylaStore::DaylaStore(QObject* parent)
-    : DaylaStore(
+TodoStore::TodoStore(QObject* parent)
+    : TodoStore(
           StateFile::defaultFolder(), [] { return QDateTime::currentDateTime(); }, parent) {}
 
-DaylaStore::DaylaStore(const QString& folder, Clock clock, QObject* parent)
+TodoStore::TodoStore(const QString& folder, Clock clock, QObject* parent)
     : QObject(parent), m_file(folder, clock), m_clock(std::move(clock)), m_state(m_file.read()) {}
 
-void DaylaStore::setInputActive(bool active) {
+void TodoStore::setInputActive(bool active) {
     emit objectWillChange();
     const bool changed = m_inputActive != active;
     m_inputActive = active;
@@ -38,7 +38,7 @@ void DaylaStore::setInputActive(bool active) {
         emit inputActiveChanged();
 }
 
-void DaylaStore::setCollapsed(bool collapsed) {
+void TodoStore::setCollapsed(bool collapsed) {
     emit objectWillChange();
     const bool changed = m_collapsed != collapsed;
     m_collapsed = collapsed;
@@ -46,47 +46,47 @@ void DaylaStore::setCollapsed(bool collapsed) {
         emit collapsedChanged();
 }
 
-void DaylaStore::userSetInputActive(bool active) {
+void TodoStore::userSetInputActive(bool active) {
     setInputActive(active);
     if (onInputActiveChanged)
         onInputActiveChanged(active);
 }
 
-int DaylaStore::doneCount() const {
+int TodoStore::doneCount() const {
     return static_cast<int>(
         std::count_if(m_state.items.cbegin(), m_state.items.cend(),
-                      [](const DaylaItem& item) { return item.status == ItemStatus::done; }));
+                      [](const TodoItem& item) { return item.status == ItemStatus::done; }));
 }
 
-bool DaylaStore::allDone() const {
+bool TodoStore::allDone() const {
     return !m_state.items.isEmpty() && doneCount() == itemCount();
 }
 
-void DaylaStore::add(const QString& title) {
+void TodoStore::add(const QString& title) {
     const QString trimmed = trimmedTitle(title);
     if (trimmed.isEmpty())
         return;
     emit objectWillChange();
-    m_state.items.append(DaylaItem{QUuid::createUuid(), trimmed, ItemStatus::open});
+    m_state.items.append(TodoItem{QUuid::createUuid(), trimmed, ItemStatus::open});
     emit stateChanged();
     resort();
     save();
 }
 
-qsizetype DaylaStore::indexOf(const QUuid& id) const {
+qsizetype TodoStore::indexOf(const QUuid& id) const {
     const auto it = std::find_if(m_state.items.cbegin(), m_state.items.cend(),
-                                 [&id](const DaylaItem& item) { return item.id == id; });
+                                 [&id](const TodoItem& item) { return item.id == id; });
     return it == m_state.items.cend() ? -1 : it - m_state.items.cbegin();
 }
 
-void DaylaStore::cycle(const QUuid& id) {
+void TodoStore::cycle(const QUuid& id) {
     const qsizetype index = indexOf(id);
     if (index < 0)
         return;
     setStatus(id, nextItemStatus(m_state.items.at(index).status));
 }
 
-void DaylaStore::setStatus(const QUuid& id, ItemStatus status) {
+void TodoStore::setStatus(const QUuid& id, ItemStatus status) {
     const qsizetype index = indexOf(id);
     if (index < 0)
         return;
@@ -99,14 +99,14 @@ void DaylaStore::setStatus(const QUuid& id, ItemStatus status) {
     save();
 }
 
-void DaylaStore::remove(const QUuid& id) {
+void TodoStore::remove(const QUuid& id) {
     emit objectWillChange();
-    m_state.items.removeIf([&id](const DaylaItem& item) { return item.id == id; });
+    m_state.items.removeIf([&id](const TodoItem& item) { return item.id == id; });
     emit stateChanged();
     save();
 }
 
-void DaylaStore::archiveAndClear() {
+void TodoStore::archiveAndClear() {
     if (m_state.items.isEmpty())
         return;
     // Local wall-clock time of this moment, ASCII digits whatever the user's locale.
@@ -129,7 +129,7 @@ void DaylaStore::archiveAndClear() {
     save();
 }
 
-QString DaylaStore::trimmedTitle(const QString& title) {
+QString TodoStore::trimmedTitle(const QString& title) {
     qsizetype begin = 0;
     qsizetype end = title.size();
     while (begin < end && isTrimmed(title.at(begin)))
@@ -139,15 +139,15 @@ QString DaylaStore::trimmedTitle(const QString& title) {
     return title.mid(begin, end - begin);
 }
 
-void DaylaStore::resort() {
+void TodoStore::resort() {
     emit objectWillChange();
     std::stable_sort(m_state.items.begin(), m_state.items.end(),
-                     [](const DaylaItem& a, const DaylaItem& b) {
+                     [](const TodoItem& a, const TodoItem& b) {
                          return itemStatusRank(a.status) < itemStatusRank(b.status);
                      });
     emit stateChanged();
 }
 
-void DaylaStore::save() {
+void TodoStore::save() {
     m_file.write(m_state);
 }

@@ -1,4 +1,4 @@
-#include "DaylaItem.h"
+#include "TodoItem.h"
 
 #include <array>
 
@@ -63,7 +63,7 @@ std::optional<ItemStatus> decodeStatus(const QJsonObject& object) {
 
 } // namespace
 
-std::optional<DaylaItem> DaylaItem::fromJson(const QJsonValue& value) {
+std::optional<TodoItem> TodoItem::fromJson(const QJsonValue& value) {
     if (!value.isObject())
         return std::nullopt;
     const QJsonObject object = value.toObject();
@@ -77,9 +77,9 @@ std::optional<DaylaItem> DaylaItem::fromJson(const QJsonValue& value) {
     const std::optional<ItemStatus> status = decodeStatus(object);
     if (!status)
         return std::nullopt;
-    return DaylaItem{*id, title.toString(), *status};
+    return TodoItem{*id, title.toString(), *status};
 }
 
-QString DaylaItem::idText() const {
+QString TodoItem::idText() const {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }

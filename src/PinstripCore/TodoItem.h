@@ -9,15 +9,15 @@
 #include <optional>
 
 // One entry of a list.
-struct DaylaItem {
+struct TodoItem {
     QUuid id;
     QString title;
     ItemStatus status = ItemStatus::open;
 
-    friend bool operator==(const DaylaItem&, const DaylaItem&) = default;
+    friend bool operator==(const TodoItem&, const TodoItem&) = default;
 
     // Strict decoding of one item object; nullopt rejects the whole file.
-    [[nodiscard]] static std::optional<DaylaItem> fromJson(const QJsonValue& value);
+    [[nodiscard]] static std::optional<TodoItem> fromJson(const QJsonValue& value);
     // The id as written: 36 characters, upper case, no braces.
     [[nodiscard]] QString idText() const;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DaylaState.h"
 #include "StateFile.h"
+#include "TodoState.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -12,7 +12,7 @@
 // The single source of truth: today's list in display order, the archive, and the two
 // interface flags. objectWillChange() fires synchronously before every change step (also
 // when the value does not change); the ...Changed() signals follow each step for bindings.
-class DaylaStore : public QObject {
+class TodoStore : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool inputActive READ inputActive WRITE setInputActive NOTIFY inputActiveChanged)
     Q_PROPERTY(bool collapsed READ collapsed WRITE setCollapsed NOTIFY collapsedChanged)
@@ -25,11 +25,11 @@ public:
     static constexpr int archiveLimit = 120;
 
     // The user's folder and the system clock.
-    explicit DaylaStore(QObject* parent = nullptr);
+    explicit TodoStore(QObject* parent = nullptr);
     // For tests and tools: another folder and clock.
-    DaylaStore(const QString& folder, Clock clock, QObject* parent = nullptr);
+    TodoStore(const QString& folder, Clock clock, QObject* parent = nullptr);
 
-    [[nodiscard]] const DaylaState& state() const { return m_state; }
+    [[nodiscard]] const TodoState& state() const { return m_state; }
     [[nodiscard]] QString fileURL() const { return m_file.fileURL(); }
 
     [[nodiscard]] bool inputActive() const { return m_inputActive; }
@@ -69,7 +69,7 @@ private:
 
     StateFile m_file;
     Clock m_clock;
-    DaylaState m_state;
+    TodoState m_state;
     bool m_inputActive = false;
     bool m_collapsed = false;
 };

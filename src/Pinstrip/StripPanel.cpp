@@ -1,4 +1,4 @@
-#include "DaylaPanel.h"
+#include "StripPanel.h"
 
 #include "Placement.h"
 #include "Preferences.h"
@@ -33,7 +33,7 @@ QRegion roundedRegion(QSize size, int radius) {
 
 } // namespace
 
-DaylaPanel::DaylaPanel(WindowSystem& windowSystem, Preferences& preferences, ScreenSource screens)
+StripPanel::StripPanel(WindowSystem& windowSystem, Preferences& preferences, ScreenSource screens)
     : m_windowSystem(windowSystem), m_preferences(preferences), m_screens(std::move(screens)) {
     setTitle(QStringLiteral("Pinstrip"));
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -51,9 +51,9 @@ DaylaPanel::DaylaPanel(WindowSystem& windowSystem, Preferences& preferences, Scr
     m_windowSystem.prepareFloating(*this);
 }
 
-DaylaPanel::~DaylaPanel() = default;
+StripPanel::~StripPanel() = default;
 
-DaylaPanel::ScreenSource DaylaPanel::primaryScreen() {
+StripPanel::ScreenSource StripPanel::primaryScreen() {
     return []() -> std::optional<Screens> {
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
@@ -62,7 +62,7 @@ DaylaPanel::ScreenSource DaylaPanel::primaryScreen() {
     };
 }
 
-void DaylaPanel::setContent(std::unique_ptr<QQuickItem> root) {
+void StripPanel::setContent(std::unique_ptr<QQuickItem> root) {
     m_root = std::move(root);
     if (!m_root)
         return;
@@ -70,23 +70,23 @@ void DaylaPanel::setContent(std::unique_ptr<QQuickItem> root) {
     m_root->setSize(size());
     // Bindings and layouts settle their implicit size a turn after the change that caused it.
     const auto follow = [this] {
-        QMetaObject::invokeMethod(this, &DaylaPanel::relayout, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &StripPanel::relayout, Qt::QueuedConnection);
     };
     connect(m_root.get(), &QQuickItem::implicitWidthChanged, this, follow);
     connect(m_root.get(), &QQuickItem::implicitHeightChanged, this, follow);
 }
 
-void DaylaPanel::setAllowKey(bool allow) {
+void StripPanel::setAllowKey(bool allow) {
     m_allowKey = allow;
     setFlag(Qt::WindowDoesNotAcceptFocus, !allow);
 }
 
-void DaylaPanel::present() {
+void StripPanel::present() {
     show();
     raise();
 }
 
-void DaylaPanel::relayout() {
+void StripPanel::relayout() {
     if (!m_root)
         return;
     const std::optional<Screens> screens = m_screens();
@@ -115,33 +115,33 @@ void DaylaPanel::relayout() {
         panelMoved(target);
 }
 
-void DaylaPanel::resetPosition() {
+void StripPanel::resetPosition() {
     m_preferences.removeAnchor();
     relayout();
 }
 
-void DaylaPanel::moveEvent(QMoveEvent* event) {
+void StripPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
     // Before its first placement the window sits wherever it was created; that is no anchor.
     if (m_placed)
         panelMoved(geometry());
 }
 
-void DaylaPanel::resizeEvent(QResizeEvent* event) {
+void StripPanel::resizeEvent(QResizeEvent* event) {
     QQuickWindow::resizeEvent(event);
     if (m_root)
         m_root->setSize(size());
     updateMask();
 }
 
-void DaylaPanel::panelMoved(const QRect& geometry) {
+void StripPanel::panelMoved(const QRect& geometry) {
     const std::optional<Screens> screens = m_screens();
     const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
     const Placement::Rect frame = coordinates.toPlacement(geometry);
     m_preferences.setAnchor(Placement::pointToString({frame.maxX(), frame.maxY()}));
 }
 
-void DaylaPanel::updateMask() {
+void StripPanel::updateMask() {
     // Without a compositor transparent corners would show black: cut them away instead.
     if (!m_translucent)
         setMask(roundedRegion(size(), cornerRadius));
