@@ -116,7 +116,7 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
         for (ssize_t count; (count = ::read(fds[0], buffer, sizeof buffer)) > 0;)
             lines.append(buffer, count);
         ::close(fds[0]);
-        QByteArrayList acks{digest(TodoState::decode(start).value_or(TodoState{}))}, pending;
+        QByteArrayList acks{digest(StateCodec::decode(start).value_or(TodoState{}))}, pending;
         for (const QByteArray& line : lines.split('\n')) {
             if (line.startsWith('P'))
                 pending << line.mid(1);
@@ -137,7 +137,7 @@ void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
         killedSaves += static_cast<int>(leftovers);
         const QByteArray bytes = StoreFolder::read(dir.file());
         const std::optional<TodoState> state =
-            QFile::exists(dir.file()) ? TodoState::decode(bytes) : TodoState{};
+            QFile::exists(dir.file()) ? StateCodec::decode(bytes) : TodoState{};
         const QByteArray found = state ? digest(*state) : QByteArray();
         if (found == acks.last()) {
             ++intact;
