@@ -19,7 +19,7 @@ packages=(
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging
-    dpkg-dev file
+    dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
 missing=()
