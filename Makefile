@@ -3,17 +3,19 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 STRESS_KILLS ?= 5000
+SOAK_ROUNDS ?= 2000
 
 # A build by hand says so in "Check for Updates"; only the package build says a package manager
 # brings newer versions.
 RELEASE = cmake --preset release -DPINSTRIP_PACKAGE_BUILD=OFF
 
-.PHONY: help deps build test run bench fuzz stress screenshots deb package-check format clean
+.PHONY: help deps build test run bench soak fuzz stress screenshots deb package-check format clean
 
 help:
 	@echo "make run          install what is missing, build, start Pinstrip"
 	@echo "make test         install what is missing, build (ASan+UBSan), run every test"
 	@echo "make bench        build optimised and print the benchmark figures"
+	@echo "make soak         drive the real program for SOAK_ROUNDS=$(SOAK_ROUNDS) rounds and print memory over time"
 	@echo "make fuzz         run the state-file decoder fuzzer (FUZZ_SECONDS=$(FUZZ_SECONDS))"
 	@echo "make stress       kill-and-check the state file many times (STRESS_KILLS=$(STRESS_KILLS))"
 	@echo "make screenshots  render the strip and the history window under Xvfb into screenshots/"
@@ -42,6 +44,12 @@ bench: deps
 	$(RELEASE)
 	cmake --build --preset release -j $(JOBS)
 	scripts/bench.sh build/release
+
+soak: deps
+	$(RELEASE)
+	cmake --build --preset release -j $(JOBS) --target pinstrip summon_xtool soak_driver
+	SOAK_ROUNDS=$(SOAK_ROUNDS) SOAK_ARCHIVE_EVERY=200 SOAK_HISTORY_EVERY=300 \
+		tests/run-isolated.sh build/release/bench/soak/bench_soak
 
 fuzz: deps
 	cmake -S fuzz -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14

@@ -16,6 +16,8 @@ packages=(
     fonts-noto-color-emoji fonts-dejavu-core
     # tests: display, window manager, tray host, compositor, input and screenshots
     xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
+    # the soak benchmark's private session bus
+    dbus-daemon
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

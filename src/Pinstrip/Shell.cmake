@@ -5,6 +5,7 @@ pkg_check_modules(PINSTRIP_SHELL_XCB REQUIRED IMPORTED_TARGET xcb)
 
 target_sources(PinstripApp PRIVATE
     AboutBox.h AboutBox.cpp
+    AppIcon.h AppIcon.cpp
     AppDelegate.h AppDelegate.cpp
     CommandChannel.h CommandChannel.cpp
     CommandLine.h CommandLine.cpp
