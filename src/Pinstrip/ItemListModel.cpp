@@ -70,7 +70,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return item.title;
     case StatusRole:
-        return itemStatusText(item.status);
+        return static_cast<int>(item.status);
     default:
         return {};
     }
@@ -85,10 +85,9 @@ void ItemListModel::cycle(const QString& itemId) {
         boundStore()->cycle(QUuid::fromString(itemId));
 }
 
-void ItemListModel::setStatus(const QString& itemId, const QString& statusText) {
-    const auto status = itemStatusFromText(statusText);
-    if (boundStore() && status)
-        boundStore()->setStatus(QUuid::fromString(itemId), *status);
+void ItemListModel::setStatus(const QString& itemId, int status) {
+    if (boundStore() && status >= Open && status <= Done)
+        boundStore()->setStatus(QUuid::fromString(itemId), static_cast<ItemStatus>(status));
 }
 
 void ItemListModel::remove(const QString& itemId) {

@@ -15,6 +15,13 @@ class ItemListModel : public StoreListModel {
 
 public:
     enum Role { ItemIdRole = Qt::UserRole + 1, TitleRole, StatusRole };
+    // The status role's values.
+    enum Status {
+        Open = static_cast<int>(ItemStatus::open),
+        InProgress = static_cast<int>(ItemStatus::inProgress),
+        Done = static_cast<int>(ItemStatus::done),
+    };
+    Q_ENUM(Status)
 
     explicit ItemListModel(QObject* parent = nullptr);
 
@@ -24,8 +31,8 @@ public:
 
     // Each makes exactly one store call; ids are the upper-case texts of the itemId role.
     Q_INVOKABLE void cycle(const QString& itemId);
-    // statusText is "open", "inProgress" or "done"; any other text calls nothing.
-    Q_INVOKABLE void setStatus(const QString& itemId, const QString& statusText);
+    // A value outside Status calls nothing.
+    Q_INVOKABLE void setStatus(const QString& itemId, int status);
     Q_INVOKABLE void remove(const QString& itemId);
 
 private:
