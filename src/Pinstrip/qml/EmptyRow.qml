@@ -43,9 +43,9 @@ Item {
             x: content.width - Math.ceil(implicitWidth)
             y: Theme.centred(content.height, implicitHeight)
             text: Texts.summonKeys
-            color: Theme.tertiary
+            color: Theme.secondary
             font.family: Theme.monoFamily
-            font.pixelSize: 9
+            font.pixelSize: 11
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "RowMenu.h"
+#include "StatusItem.h"
 #include "ViewHarness.h"
 
 #include <QAccessible>
@@ -302,6 +303,17 @@ private slots:
         const QFontMetricsF metrics(text->property("font").value<QFont>());
         QVERIFY2(row->height() < view.rows().at(1)->height() + 2.5 * metrics.height(),
                  qPrintable(QString::number(row->height())));
+    }
+
+    // Keys carry the names a Linux keyboard shows, and the empty row's hint reads as text.
+    void keyNames() {
+        V view("ContentView");
+        QCOMPARE(view.find("addButton")->property("tip").toString(), "Add (Ctrl+Alt+T)");
+        QQuickItem* keys = view.find("summonKeys");
+        QCOMPARE(V::text(keys), "Ctrl+Alt+T");
+        QVERIFY(keys->property("font").value<QFont>().pixelSize() >= 11);
+        QCOMPARE(StatusItem::toolTip, "Pinstrip — today's list, pinned above everything. "
+                                      "Double-tap Alt to summon.");
     }
 
     // Archiving while the window is open shows at once, newest on top, and equal stamps stay
