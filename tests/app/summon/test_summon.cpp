@@ -112,6 +112,9 @@ private slots:
         QTest::newRow("Alt auto-repeats are nothing") << "+Alt_L +Alt_L -Alt_L" << "down none up";
         QTest::newRow("duplicate release is nothing") << "+Alt_L -Alt_L -Alt_L" << "down up none";
         QTest::newRow("release never seen pressed") << "-Alt_L -Shift_L" << "none none";
+        QTest::newRow("hot key let go modifiers first, its keys reported raw and again by the grab")
+            << "+Control_L +Alt_L +t +t -Control_L -Alt_L -t -t +Alt_L -Alt_L"
+            << "up+other down+other cancel cancel down up none none down up";
         QTest::newRow("real buttons cancel") << "click1 click3 click8" << "cancel cancel cancel";
         QTest::newRow("scrolling is no click") << "click4 click7" << "none none";
         QTest::newRow("Alt remapped") << "+Alt_L remap -Alt_L +Alt_R -Alt_R" << "down none down up";

@@ -149,7 +149,17 @@ bool XInputKeySource::nativeEventFilter(const QByteArray& eventType, void* messa
         }
         return false;
     }
-    if (type == XCB_MAPPING_NOTIFY) {
+    if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
+        // While a grab of ours is active (the hot key's passive grab from T's press to its
+        // release, a popup menu's keyboard grab) the server sends this connection no raw
+        // events, only these core ones: without them a Control or Alt let go before T would
+        // stay held here for good. Outside a grab they repeat a raw event the translator has
+        // already taken, and it ignores them.
+        auto* key = static_cast<xcb_key_press_event_t*>(message);
+        m_sink(type == XCB_KEY_PRESS ? m_translator.keyPress(key->detail)
+                                     : m_translator.keyRelease(key->detail),
+               seconds(key->time));
+    } else if (type == XCB_MAPPING_NOTIFY) {
         reloadKeymap();
     } else if (m_xkbEventBase != 0 && type == m_xkbEventBase) {
         const std::uint8_t xkbType = static_cast<const std::uint8_t*>(message)[1];

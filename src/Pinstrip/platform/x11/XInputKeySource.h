@@ -10,7 +10,7 @@ struct xcb_connection_t;
 
 // Raw key and button events of the whole X display through XInput 2, read on Qt's own xcb
 // connection. Raw events reach us whichever window has the focus, even while another client
-// grabs the keyboard.
+// grabs the keyboard; during a grab of our own the core key events stand in for them.
 class XInputKeySource : public KeySource, public QAbstractNativeEventFilter {
 public:
     XInputKeySource();
