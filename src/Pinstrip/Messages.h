@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// What the program's message boxes say, in one place.
+class Messages {
+public:
+    struct Message {
+        QString text;
+        QString details;
+    };
+
+    static inline const QString title = QStringLiteral("Pinstrip");
+    static inline const QString openReleasePage = QStringLiteral("Open Release Page");
+    static inline const QString later = QStringLiteral("Later");
+
+    [[nodiscard]] static Message builtWithoutUpdateCheck();
+    [[nodiscard]] static Message upToDate(const QString& version);
+    [[nodiscard]] static Message updateCheckFailed();
+    [[nodiscard]] static Message updateAvailable(const QString& latest, const QString& current);
+    [[nodiscard]] static Message noSystemWideKeys();
+};
