@@ -7,7 +7,7 @@ packages=(
     # build
     build-essential cmake pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
-    libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxtst-dev
+    libxcb1-dev libxcb-xfixes0-dev libxcb-xinput-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxtst-dev
     # QML runtime modules the views import
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
     qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml-workerscript
@@ -18,6 +18,8 @@ packages=(
     xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
     # the soak benchmark's private session bus
     dbus-daemon
+    # a second desktop to try on: Xfce's window manager and panel with its status tray
+    xfwm4 xfce4-panel xfconf dbus-x11
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "HistoryWindow.h"
 #include "Hotkey.h"
+#include "Messages.h"
 #include "OptionDoubleTap.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
@@ -19,15 +20,19 @@
 #include <QQuickItem>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace {
 
 const QUrl contentViewUrl(QStringLiteral("qrc:/qt/qml/Pinstrip/ContentView.qml"));
+constexpr std::chrono::milliseconds trayAtTheLatest(300);
 
-void inform(const QString& text, const QString& details) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Pinstrip"), text, QMessageBox::Ok);
-    box.setInformativeText(details);
-    box.exec();
+// A plain message box of the program.
+std::unique_ptr<QMessageBox> messageBox(const Messages::Message& message) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, Messages::title,
+                                             message.text, QMessageBox::Ok);
+    box->setInformativeText(message.details);
+    return box;
 }
 
 } // namespace
@@ -53,15 +58,16 @@ bool AppDelegate::applicationDidFinishLaunching() {
     m_windowSystem = WindowSystem::create();
     m_engine = std::make_unique<QQmlEngine>();
 
-    m_statusItem = std::make_unique<StatusItem>([this](TrayMenu& menu) {
-        menu.fill(menuState(), [guard = QPointer(this)](TrayMenu::Command command) {
-            if (guard)
-                guard->run(command);
-        });
-    });
+    m_statusItem =
+        std::make_unique<StatusItem>([this] { return menuState(); },
+                                     [guard = QPointer(this)](TrayMenu::Command command) {
+                                         if (guard)
+                                             guard->run(command);
+                                     });
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePanel);
 
     setupPanel();
+    connect(m_panel.get(), &QWindow::visibleChanged, m_statusItem.get(), &StatusItem::refresh);
 
     const QPointer<AppDelegate> guard(this);
     const auto summon = [guard] {
@@ -71,6 +77,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
     m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
 
     m_optionTap = std::make_unique<OptionDoubleTap>(summon);
+    connect(m_optionTap.get(), &OptionDoubleTap::activeChanged, m_statusItem.get(),
+            &StatusItem::refresh);
     if (doubleTapEnabled())
         m_optionTap->start(true);
 
@@ -100,6 +108,9 @@ bool AppDelegate::applicationDidFinishLaunching() {
         m_preferences.setVisible(true);
         connect(m_panel.get(), &QQuickWindow::frameSwapped, m_statusItem.get(), &StatusItem::show,
                 static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
+        // A window manager may map the strip elsewhere or not at all; the tray's handle must
+        // come anyway.
+        QTimer::singleShot(trayAtTheLatest, m_statusItem.get(), &StatusItem::show);
     } else {
         m_statusItem->show();
     }
@@ -152,11 +163,9 @@ void AppDelegate::hotkeyPressed() {
         m_preferences.setVisible(true);
     }
     m_store->setCollapsed(false);
-    if (!m_store->inputActive()) {
-        m_store->setInputActive(true);
-        if (m_store->onInputActiveChanged)
-            m_store->onInputActiveChanged(true);
-    }
+    // Also when the row is already open: a click into another window since then took the
+    // keyboard away, and the user's typing must not go there.
+    m_store->userSetInputActive(true);
 }
 
 void AppDelegate::togglePanel() {
@@ -200,10 +209,12 @@ void AppDelegate::menuArchive() {
 }
 
 void AppDelegate::menuCheckUpdates() {
+    if (m_dialogs.raise(Dialogs::Kind::update))
+        return;
     const QUrl feed(QStringLiteral(PINSTRIP_UPDATE_FEED));
     if (feed.isEmpty()) {
-        const UpdateCheck::Notice notice = UpdateCheck::withoutFeed(UpdateCheck::builtAsPackage());
-        inform(notice.text, notice.details);
+        m_dialogs.show(Dialogs::Kind::update,
+                       [] { return messageBox(Messages::builtWithoutUpdateCheck(UpdateCheck::builtAsPackage())); });
         return;
     }
     if (!m_updater) {
@@ -217,29 +228,25 @@ void AppDelegate::showUpdateResult(const UpdateCheck::Result& result) {
     const QString current = QStringLiteral(PINSTRIP_VERSION);
     switch (result.outcome) {
     case UpdateCheck::Outcome::upToDate:
-        inform(QStringLiteral("Pinstrip is up to date."),
-               QStringLiteral("You have version %1, the newest available.").arg(current));
+        m_dialogs.show(Dialogs::Kind::update,
+                       [&] { return messageBox(Messages::upToDate(current)); });
         return;
     case UpdateCheck::Outcome::failed:
-        inform(QStringLiteral("Could not check for updates."),
-               QStringLiteral(
-                   "The release feed could not be reached or read. Please try again later."));
+        m_dialogs.show(Dialogs::Kind::update,
+                       [] { return messageBox(Messages::updateCheckFailed()); });
         return;
-    case UpdateCheck::Outcome::newerAvailable: {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Pinstrip"),
-                        QStringLiteral("Pinstrip %1 is available.").arg(result.latestVersion));
-        box.setInformativeText(
-            QStringLiteral("You have version %1. Pinstrip never installs anything by itself.")
-                .arg(current));
-        QPushButton* open =
-            box.addButton(QStringLiteral("Open Release Page"), QMessageBox::AcceptRole);
-        box.addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
-        box.setDefaultButton(open);
-        box.exec();
-        if (box.clickedButton() == open)
-            QDesktopServices::openUrl(result.page);
+    case UpdateCheck::Outcome::newerAvailable:
+        m_dialogs.show(Dialogs::Kind::update, [&] {
+            auto box = messageBox(Messages::updateAvailable(result.latestVersion, current));
+            box->setStandardButtons(QMessageBox::NoButton);
+            QPushButton* open = box->addButton(Messages::openReleasePage, QMessageBox::AcceptRole);
+            box->addButton(Messages::later, QMessageBox::RejectRole);
+            box->setDefaultButton(open);
+            connect(open, &QPushButton::clicked,
+                    [page = result.page] { QDesktopServices::openUrl(page); });
+            return box;
+        });
         return;
-    }
     }
 }
 
@@ -265,10 +272,8 @@ void AppDelegate::menuOpenAccessibility() {
             return;
     }
     // There is no permission to grant here: system-wide keys need X11 with XInput 2.
-    inform(QStringLiteral("System-wide summoning needs an X11 session with XInput 2."),
-           QStringLiteral(
-               "Double-tapping \u2325 and pressing \u2303\u2325T work only there. Meanwhile, "
-               "\u201cAdd Item (\u2303\u2325T)\u201d in this menu summons the strip."));
+    m_dialogs.show(Dialogs::Kind::systemWideKeys,
+                   [] { return messageBox(Messages::noSystemWideKeys()); });
 }
 
 void AppDelegate::menuHistory() {
@@ -280,8 +285,7 @@ void AppDelegate::menuHistory() {
 }
 
 void AppDelegate::menuAbout() {
-    AboutBox box;
-    box.exec();
+    m_dialogs.show(Dialogs::Kind::about, [] { return std::make_unique<AboutBox>(); });
 }
 
 void AppDelegate::menuToggleLogin() {
@@ -299,6 +303,13 @@ TrayMenu::State AppDelegate::menuState() const {
 }
 
 void AppDelegate::run(TrayMenu::Command command) {
+    perform(command);
+    // Hosts that read the menu over D-Bus show whatever it holds when they open it.
+    if (m_statusItem)
+        m_statusItem->refresh();
+}
+
+void AppDelegate::perform(TrayMenu::Command command) {
     using Command = TrayMenu::Command;
     switch (command) {
     case Command::toggle:

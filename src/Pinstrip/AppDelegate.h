@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dialogs.h"
 #include "LoginItem.h"
 #include "Preferences.h"
 #include "StripPanel.h"
@@ -70,12 +71,14 @@ public:
     [[nodiscard]] OptionDoubleTap* optionTap() const { return m_optionTap.get(); }
     [[nodiscard]] HistoryWindow* historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] const SingleInstance* instance() const { return m_instance.get(); }
+    [[nodiscard]] const Dialogs& dialogs() const { return m_dialogs; }
 
 private:
     void setupPanel();
     void focusChanged(bool active);
     void watchScreen(const QScreen* screen);
     void showUpdateResult(const UpdateCheck::Result& result);
+    void perform(TrayMenu::Command command);
 
     Environment m_environment;
     Preferences m_preferences;
@@ -89,4 +92,5 @@ private:
     std::unique_ptr<OptionDoubleTap> m_optionTap;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<UpdateCheck> m_updater;
+    Dialogs m_dialogs;
 };

@@ -44,7 +44,14 @@ void OptionDoubleTap::install() {
     if (!m_installed)
         m_installed =
             m_source->install([this](const KeyReport& report, double at) { handle(report, at); });
-    m_active = true;
+    setActive(true);
+}
+
+void OptionDoubleTap::setActive(bool active) {
+    if (m_active == active)
+        return;
+    m_active = active;
+    emit activeChanged();
 }
 
 void OptionDoubleTap::stop() {
@@ -53,7 +60,7 @@ void OptionDoubleTap::stop() {
         m_source->remove();
         m_installed = false;
     }
-    m_active = false;
+    setActive(false);
     m_detector = TapDetector();
 }
 

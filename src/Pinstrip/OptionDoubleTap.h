@@ -29,7 +29,11 @@ public:
     void stop();
     [[nodiscard]] bool active() const { return m_active; }
 
+signals:
+    void activeChanged();
+
 private:
+    void setActive(bool active);
     [[nodiscard]] bool trusted() const;
     void poll();
     void install();

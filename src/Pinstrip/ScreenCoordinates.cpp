@@ -1,6 +1,15 @@
 #include "ScreenCoordinates.h"
 
-#include <cmath>
+#include <algorithm>
+
+namespace {
+
+// Window systems take 32-bit coordinates; an anchor read from the settings may be any double.
+int pixel(double value) {
+    return static_cast<int>(std::clamp(value, -1e9, 1e9));
+}
+
+} // namespace
 
 ScreenCoordinates::ScreenCoordinates(const QRect& primaryGeometry) : m_primary(primaryGeometry) {}
 
@@ -11,10 +20,8 @@ Placement::Rect ScreenCoordinates::toPlacement(const QRect& rect) const {
 }
 
 QRect ScreenCoordinates::fromPlacement(const Placement::Rect& rect) const {
+    const Placement::Rect pixels = Placement::pixelAligned(rect);
     const double bottom = m_primary.y() + m_primary.height();
-    const auto x = static_cast<int>(std::lround(rect.x + m_primary.x()));
-    const auto w = static_cast<int>(std::lround(rect.width));
-    const auto h = static_cast<int>(std::lround(rect.height));
-    const auto y = static_cast<int>(std::lround(bottom - rect.y - rect.height));
-    return {x, y, w, h};
+    return {pixel(pixels.x + m_primary.x()), pixel(bottom - pixels.maxY()), pixel(pixels.width),
+            pixel(pixels.height)};
 }

@@ -1,7 +1,7 @@
 # The application shell: launch and wiring, the strip's window, the tray icon and its menu,
 # and the commands that hand over to the desktop.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(PINSTRIP_SHELL_XCB REQUIRED IMPORTED_TARGET xcb)
+pkg_check_modules(PINSTRIP_SHELL_XCB REQUIRED IMPORTED_TARGET xcb xcb-xfixes)
 
 target_sources(PinstripApp PRIVATE
     AboutBox.h AboutBox.cpp
@@ -9,9 +9,11 @@ target_sources(PinstripApp PRIVATE
     AppDelegate.h AppDelegate.cpp
     CommandChannel.h CommandChannel.cpp
     CommandLine.h CommandLine.cpp
+    Dialogs.h Dialogs.cpp
     StripPanel.h StripPanel.cpp
     HistoryWindow.h HistoryWindow.cpp
     LoginItem.h LoginItem.cpp
+    Messages.h Messages.cpp
     Preferences.h Preferences.cpp
     ScreenCoordinates.h ScreenCoordinates.cpp
     SingleInstance.h SingleInstance.cpp

@@ -1,25 +1,35 @@
 #include "StatusItem.h"
 
 #include "AppIcon.h"
-#include "TrayMenu.h"
 
 #include <QSystemTrayIcon>
 
-StatusItem::StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent)
-    : QObject(parent), m_fillMenu(std::move(fillMenu)) {}
+StatusItem::StatusItem(std::function<TrayMenu::State()> state,
+                       std::function<void(TrayMenu::Command)> run, QObject* parent)
+    : QObject(parent), m_state(std::move(state)), m_run(std::move(run)) {}
 
 StatusItem::~StatusItem() = default;
 
 TrayMenu& StatusItem::menu() {
     if (!m_menu) {
-        m_menu = std::make_unique<TrayMenu>();
-        connect(m_menu.get(), &QMenu::aboutToShow, this, [this] { m_fillMenu(*m_menu); });
+        m_menu = std::make_unique<TrayMenu>(m_run);
+        m_menu->update(m_state());
+        connect(m_menu.get(), &QMenu::aboutToShow, this, &StatusItem::refresh);
     }
     return *m_menu;
 }
 
+void StatusItem::refresh() {
+    if (m_menu)
+        m_menu->update(m_state());
+}
+
+bool StatusItem::shown() const {
+    return m_tray && m_tray->isVisible();
+}
+
 void StatusItem::show() {
-    if (m_tray && m_tray->isVisible())
+    if (shown())
         return;
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>();

@@ -2,11 +2,12 @@
 
 #include "Placement.h"
 #include "Preferences.h"
-#include "ScreenCoordinates.h"
 #include "platform/WindowSystem.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QQuickItem>
 #include <QRegion>
 #include <QScreen>
@@ -15,6 +16,8 @@
 namespace {
 
 constexpr int cornerRadius = 10;
+// Enough of the desktop shows through to tell the strip floats; its text stays readable.
+constexpr double translucentOpacity = 0.82;
 constexpr QSize initialSize(300, 40);
 
 // A rectangle with corners rounded to `radius`, exact to the pixel row.
@@ -38,17 +41,20 @@ StripPanel::StripPanel(WindowSystem& windowSystem, Preferences& preferences, Scr
     setTitle(QStringLiteral("Pinstrip"));
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
              Qt::WindowDoesNotAcceptFocus);
-    m_translucent = m_windowSystem.compositorActive();
-    if (m_translucent) {
-        QSurfaceFormat surface = format();
-        surface.setAlphaBufferSize(8);
-        setFormat(surface);
-        setColor(Qt::transparent);
-    } else {
-        setColor(QGuiApplication::palette().color(QPalette::Window));
-    }
+    // An alpha channel whether or not a compositor runs now, so that one started later blends.
+    QSurfaceFormat surface = format();
+    surface.setAlphaBufferSize(8);
+    setFormat(surface);
     resize(initialSize);
-    m_windowSystem.prepareFloating(*this);
+    setTranslucent(m_windowSystem.compositorActive());
+    m_windowSystem.watchCompositor([guard = QPointer(this)](bool active) {
+        if (guard)
+            guard->setTranslucent(active);
+    });
+    // Mapped with a user time of 0: the window manager neither gives the strip the keyboard nor,
+    // when it would have liked to, flags it as demanding attention. Summons ask for the keyboard
+    // themselves.
+    setProperty("_q_showWithoutActivating", true);
 }
 
 StripPanel::~StripPanel() = default;
@@ -68,6 +74,7 @@ void StripPanel::setContent(std::unique_ptr<QQuickItem> root) {
         return;
     m_root->setParentItem(contentItem());
     m_root->setSize(size());
+    m_root->setProperty("surfaceOpacity", m_translucent ? translucentOpacity : 1.0);
     // Bindings and layouts settle their implicit size a turn after the change that caused it.
     const auto follow = [this] {
         QMetaObject::invokeMethod(this, &StripPanel::relayout, Qt::QueuedConnection);
@@ -82,48 +89,66 @@ void StripPanel::setAllowKey(bool allow) {
 }
 
 void StripPanel::present() {
+    // A fresh map already puts the window on top of the layer its hints ask for; a raise on top
+    // of that is a request some window managers refuse by flagging the window for attention.
     show();
-    raise();
+    m_windowSystem.keepFloating(*this);
+}
+
+StripPanel::Area StripPanel::area() const {
+    const std::optional<Screens> screens = m_screens();
+    Area area{ScreenCoordinates(screens ? screens->geometry : QRect()), std::nullopt};
+    if (screens)
+        area.visibleFrame = area.coordinates.toPlacement(screens->available);
+    return area;
 }
 
 void StripPanel::relayout() {
     if (!m_root)
         return;
-    const std::optional<Screens> screens = m_screens();
-    const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
-    std::optional<Placement::Rect> visibleFrame;
-    if (screens) {
-        visibleFrame = coordinates.toPlacement(screens->available);
-        if (m_root->property("maxHeight").isValid())
-            m_root->setProperty("maxHeight", screens->available.height());
-    }
+    const Area here = area();
+    if (here.visibleFrame && m_root->property("maxHeight").isValid())
+        m_root->setProperty("maxHeight", static_cast<int>(here.visibleFrame->height));
     std::optional<Placement::Point> anchor;
     if (const std::optional<QString> stored = m_preferences.anchor())
         anchor = Placement::pointFromString(*stored);
     const Placement::Size fitting{m_root->implicitWidth(), m_root->implicitHeight()};
-    const auto frame = Placement::frame(anchor, fitting, visibleFrame);
+    const auto frame = Placement::frame(anchor, fitting, here.visibleFrame);
     if (!frame)
         return;
-    const QRect target = coordinates.fromPlacement(*frame);
-    const Placement::Rect before = coordinates.toPlacement(geometry());
-    const Placement::Rect after = coordinates.toPlacement(target);
-    m_placed = true;
-    setGeometry(target);
-    // Not every platform reports a move of a hidden or not yet mapped window: a placement that
-    // moves the origin is remembered here, as a move by the user is in moveEvent().
-    if (before.x != after.x || before.y != after.y)
-        panelMoved(target);
+    // What is shown is clamped; the stored corner stays, so the strip returns to it when the
+    // work area grows again or the list gets shorter.
+    m_target = here.coordinates.fromPlacement(*frame);
+    setGeometry(m_target);
 }
 
 void StripPanel::resetPosition() {
-    m_preferences.removeAnchor();
+    m_preferences.setAnchor(
+        Placement::pointToString(Placement::defaultAnchor(area().visibleFrame)));
     relayout();
+}
+
+void StripPanel::showEvent(QShowEvent* event) {
+    // Before the window is mapped: the window manager reads the hints as it takes the window.
+    m_windowSystem.prepareFloating(*this);
+    QQuickWindow::showEvent(event);
+}
+
+void StripPanel::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton;
+    QQuickWindow::mousePressEvent(event);
+}
+
+void StripPanel::mouseReleaseEvent(QMouseEvent* event) {
+    QQuickWindow::mouseReleaseEvent(event);
+    m_pressed = false;
 }
 
 void StripPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
-    // Before its first placement the window sits wherever it was created; that is no anchor.
-    if (m_placed)
+    // Only the user's drag chooses the corner. Relayouts and the window manager's own moves
+    // (after a screen shrank, say) leave it alone.
+    if (m_pressed && geometry() != m_target)
         panelMoved(geometry());
 }
 
@@ -135,14 +160,22 @@ void StripPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void StripPanel::panelMoved(const QRect& geometry) {
-    const std::optional<Screens> screens = m_screens();
-    const ScreenCoordinates coordinates(screens ? screens->geometry : QRect());
-    const Placement::Rect frame = coordinates.toPlacement(geometry);
+    const Placement::Rect frame = area().coordinates.toPlacement(geometry);
     m_preferences.setAnchor(Placement::pointToString({frame.maxX(), frame.maxY()}));
 }
 
+void StripPanel::setTranslucent(bool translucent) {
+    m_translucent = translucent;
+    setColor(translucent ? QColor(Qt::transparent)
+                         : QGuiApplication::palette().color(QPalette::Window));
+    if (m_root)
+        m_root->setProperty("surfaceOpacity", translucent ? translucentOpacity : 1.0);
+    updateMask();
+}
+
 void StripPanel::updateMask() {
+    const QRegion shape = roundedRegion(size(), cornerRadius);
     // Without a compositor transparent corners would show black: cut them away instead.
-    if (!m_translucent)
-        setMask(roundedRegion(size(), cornerRadius));
+    m_windowSystem.setBlurBehind(*this, m_translucent ? shape : QRegion());
+    setMask(m_translucent ? QRegion() : shape);
 }

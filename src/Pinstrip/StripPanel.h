@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScreenCoordinates.h"
+
 #include <QQuickWindow>
 #include <QRect>
 #include <functional>
@@ -35,21 +37,31 @@ public:
 
     [[nodiscard]] bool allowKey() const { return m_allowKey; }
     void setAllowKey(bool allow);
-    [[nodiscard]] bool translucent() const { return m_translucent; }
 
     // Shows the strip on top without taking the keyboard.
     void present();
     // Sizes the panel to its content and puts its top-right corner on the anchor.
     void relayout();
-    // Forgets the anchor and places the panel at the default one.
+    // Stores the default anchor and places the panel there.
     void resetPosition();
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The primary screen in placement coordinates: the conversion and the work area, if any.
+    struct Area {
+        ScreenCoordinates coordinates;
+        std::optional<Placement::Rect> visibleFrame;
+    };
+    [[nodiscard]] Area area() const;
     void panelMoved(const QRect& geometry);
+    // Blends with what lies below (with a compositor), or is opaque and cut to its shape.
+    void setTranslucent(bool translucent);
     void updateMask();
 
     WindowSystem& m_windowSystem;
@@ -58,5 +70,6 @@ private:
     std::unique_ptr<QQuickItem> m_root;
     bool m_allowKey = false;
     bool m_translucent = false;
-    bool m_placed = false;
+    bool m_pressed = false;
+    QRect m_target;
 };

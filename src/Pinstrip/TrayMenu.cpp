@@ -10,44 +10,53 @@ const QKeySequence quitKey(Qt::CTRL | Qt::Key_Q);
 
 } // namespace
 
-void TrayMenu::fill(const State& state, const std::function<void(Command)>& run) {
-    clear();
+TrayMenu::TrayMenu(const std::function<void(Command)>& run, QWidget* parent) : QMenu(parent) {
     const auto add = [&](const QString& title, Command command) {
         // A lone '&' would mark a mnemonic and vanish from the title.
         QAction* action = addAction(QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
         connect(action, &QAction::triggered, this, [run, command] { run(command); });
-        return action;
+        m_actions.at(static_cast<std::size_t>(command)) = action;
     };
-    const bool needsPermission =
-        state.doubleTapEnabled && !(state.monitorExists && state.monitorActive);
-
-    add(state.panelVisible ? QStringLiteral("Hide Strip") : QStringLiteral("Show Strip"),
-        Command::toggle);
+    add(QStringLiteral("Hide Strip"), Command::toggle);
     add(QStringLiteral("Add Item (Ctrl+Alt+T)"), Command::pick);
     add(QStringLiteral("Archive All & Start Fresh"), Command::archive);
     add(QStringLiteral("Archive\u2026"), Command::history);
     addSeparator();
     add(QStringLiteral("Reset Position"), Command::resetPosition);
-    QAction* doubleTap =
-        add(needsPermission ? doubleTapNeedsTitle : doubleTapTitle, Command::toggleDoubleTap);
-    doubleTap->setCheckable(true);
-    doubleTap->setChecked(state.doubleTapEnabled);
-    if (needsPermission)
-        add(QStringLiteral("Open Accessibility Settings\u2026"), Command::openAccessibility);
-    QAction* login = add(QStringLiteral("Launch at Login"), Command::toggleLogin);
-    login->setCheckable(true);
-    login->setChecked(state.loginEnabled);
+    add(doubleTapTitle, Command::toggleDoubleTap);
+    add(QStringLiteral("Open Accessibility Settings\u2026"), Command::openAccessibility);
+    add(QStringLiteral("Launch at Login"), Command::toggleLogin);
     addSeparator();
     add(QStringLiteral("Check for Updates\u2026"), Command::checkUpdates);
     add(QStringLiteral("About Pinstrip"), Command::about);
-    m_quit = add(QStringLiteral("Quit Pinstrip"), Command::quit);
-    m_quit->setShortcut(quitKey);
+    add(QStringLiteral("Quit Pinstrip"), Command::quit);
+    action(Command::toggleDoubleTap)->setCheckable(true);
+    action(Command::toggleLogin)->setCheckable(true);
+    action(Command::quit)->setShortcut(quitKey);
+    update(State{});
+}
+
+QAction* TrayMenu::action(Command command) const {
+    return m_actions.at(static_cast<std::size_t>(command));
+}
+
+void TrayMenu::update(const State& state) {
+    const bool needsPermission =
+        state.doubleTapEnabled && !(state.monitorExists && state.monitorActive);
+    // Setting an unchanged value sends nothing to a tray host.
+    action(Command::toggle)
+        ->setText(state.panelVisible ? QStringLiteral("Hide Strip") : QStringLiteral("Show Strip"));
+    QAction* doubleTap = action(Command::toggleDoubleTap);
+    doubleTap->setText(needsPermission ? doubleTapNeedsTitle : doubleTapTitle);
+    doubleTap->setChecked(state.doubleTapEnabled);
+    action(Command::openAccessibility)->setVisible(needsPermission);
+    action(Command::toggleLogin)->setChecked(state.loginEnabled);
 }
 
 void TrayMenu::keyPressEvent(QKeyEvent* event) {
-    if (m_quit && event->keyCombination() == quitKey[0]) {
+    if (event->keyCombination() == quitKey[0]) {
         close();
-        m_quit->trigger();
+        action(Command::quit)->trigger();
         return;
     }
     QMenu::keyPressEvent(event);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMenu>
-#include <QPointer>
 #include <QString>
+#include <array>
 #include <functional>
 
-// The tray icon's context menu, filled afresh from the state of the moment each time it opens.
+// The tray icon's context menu: one entry per command, made once, whose titles, check marks and
+// presence follow the state they are given. Tray hosts that read the menu over D-Bus may never
+// say when they show it, so the entries must be right at any moment, not only on opening.
 class TrayMenu : public QMenu {
     Q_OBJECT
 
@@ -36,15 +38,16 @@ public:
     static inline const QString doubleTapNeedsTitle =
         QStringLiteral("Summon on Double-Alt \u2014 needs Accessibility");
 
-    using QMenu::QMenu;
+    // Choosing an entry calls `run` with its command.
+    explicit TrayMenu(const std::function<void(Command)>& run, QWidget* parent = nullptr);
 
-    // Replaces the entries; choosing one calls `run` with its command.
-    void fill(const State& state, const std::function<void(Command)>& run);
+    void update(const State& state);
+    [[nodiscard]] QAction* action(Command command) const;
 
 protected:
     // A popup's own actions get no shortcuts from Qt, so Control+Q is matched here.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QPointer<QAction> m_quit;
+    std::array<QAction*, static_cast<std::size_t>(Command::quit) + 1> m_actions{};
 };

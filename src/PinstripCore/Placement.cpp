@@ -50,7 +50,7 @@ std::optional<double> nextNumber(const char*& at, const char* end) {
 Placement::Point Placement::defaultAnchor(const std::optional<Rect>& visibleFrame) {
     if (!visibleFrame)
         return {1200, 800};
-    return {visibleFrame->maxX() - 16, visibleFrame->maxY() - 8};
+    return {visibleFrame->maxX() - defaultRightInset, visibleFrame->maxY() - defaultTopInset};
 }
 
 Placement::Rect Placement::clamped(const Rect& rect, const std::optional<Rect>& visibleFrame) {
@@ -67,10 +67,19 @@ std::optional<Placement::Rect> Placement::frame(const std::optional<Point>& anch
     const double h = fitting.height;
     if (!(w > 10 && h > 10) || !std::isfinite(w) || !std::isfinite(h))
         return std::nullopt;
-    // A stored anchor that is not a finite point counts as unreadable, like (0, 0).
-    const bool usable = anchor && *anchor != Point{0, 0} && isFinite(*anchor);
+    const bool usable = anchor && *anchor != Point{0, 0};
     const Point corner = usable ? *anchor : defaultAnchor(visibleFrame);
     return clamped(Rect{corner.x - w, corner.y - h, w, h}, visibleFrame);
+}
+
+Placement::Rect Placement::pixelAligned(const Rect& rect) {
+    // Halves round up on both sides of zero, so a shift by whole pixels changes nothing.
+    const auto round = [](double value) { return std::floor(value + 0.5); };
+    const double right = round(rect.maxX());
+    const double top = round(rect.maxY());
+    const double width = round(rect.width);
+    const double height = round(rect.height);
+    return {right - width, top - height, width, height};
 }
 
 QString Placement::pointToString(Point point) {

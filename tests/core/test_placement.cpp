@@ -48,6 +48,8 @@ class TestPlacement : public QObject {
 private slots:
     void frame_data();
     void frame();
+    void pixelAligned_data();
+    void pixelAligned();
     void pointToStringIsShortestAndReadsBack();
     void anchorText_data();
     void anchorText();
@@ -55,10 +57,11 @@ private slots:
 
 void TestPlacement::frame_data() {
     QTest::addColumn<QString>("row"); // anchor | fitting size | work area = frame; "-": none
-    QTest::newRow("default anchor") << "- | 300 120 | screen = 1124 747 300 120";
-    QTest::newRow("(0, 0) means default") << "0 0 | 300 120 | screen = 1124 747 300 120";
-    QTest::newRow("NaN x means default") << "nan 500 | 300 120 | screen = 1124 747 300 120";
-    QTest::newRow("infinite y means default") << "700 -inf | 300 120 | screen = 1124 747 300 120";
+    // The default corner clears a maximised window's title-bar buttons.
+    QTest::newRow("default anchor") << "- | 300 120 | screen = 1124 701 300 120";
+    QTest::newRow("(0, 0) means default") << "0 0 | 300 120 | screen = 1124 701 300 120";
+    QTest::newRow("default on a 1080p work area under a 32 px bar")
+        << "- | 300 120 | 0 0 1920 1048 = 1604 874 300 120";
     QTest::newRow("lowest double: bottom left corner")
         << "-1.7976931348623157e308 -1e308 | 300 120 | screen = 0 0 300 120";
     QTest::newRow("anchor beyond the top right")
@@ -71,7 +74,7 @@ void TestPlacement::frame_data() {
     QTest::newRow("no screen: far anchor kept") << "-5000 3000 | 300 120 | - = -5300 2880 300 120";
     QTest::newRow("width exactly 10") << "- | 10 120 | screen = none";
     QTest::newRow("height exactly 10") << "- | 300 10 | screen = none";
-    QTest::newRow("just over 10") << "- | 10.5 10.5 | screen = 1413.5 856.5 10.5 10.5";
+    QTest::newRow("just over 10") << "- | 10.5 10.5 | screen = 1413.5 810.5 10.5 10.5";
     QTest::newRow("NaN size") << "- | nan 120 | screen = none";
     QTest::newRow("infinite size") << "- | 300 inf | screen = none";
 }
@@ -84,6 +87,25 @@ void TestPlacement::frame() {
     const auto area = in.at(2) == u'-' ? std::nullopt : std::optional(Rect{v[0], v[1], v[2], v[3]});
     QCOMPARE(text(Placement::frame(anchor, Size{s[0], s[1]}, area)),
              row.section(QStringLiteral(" = "), 1));
+}
+
+// Whole pixels keep the placed top-right corner whatever fraction the size has, so a relayout
+// never shifts the strip.
+void TestPlacement::pixelAligned_data() {
+    QTest::addColumn<QString>("row"); // rect => whole-pixel rect
+    QTest::newRow("whole pixels stay") << "1124 701 300 120 => 1124 701 300 120";
+    QTest::newRow("half-pixel pill at the corner") << "1336.5 838.5 87.5 28.5 => 1336 838 88 29";
+    QTest::newRow("another half width") << "1335.5 838.5 88.5 28.5 => 1335 838 89 29";
+    QTest::newRow("quarter width, clamped left") << "0 0 120.25 30.75 => 0 0 120 31";
+    QTest::newRow("thirds") << "10.25 20.75 100.25 50.25 => 11 21 100 50";
+    QTest::newRow("halves below zero round up") << "-3.5 -2.5 3 2 => -3 -2 3 2";
+}
+
+void TestPlacement::pixelAligned() {
+    QFETCH(QString, row);
+    const QList<double> r = numbers(row.section(QStringLiteral(" => "), 0, 0));
+    QCOMPARE(text(Placement::pixelAligned({r[0], r[1], r[2], r[3]})),
+             row.section(QStringLiteral(" => "), 1));
 }
 
 void TestPlacement::pointToStringIsShortestAndReadsBack() {

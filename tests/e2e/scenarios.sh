@@ -7,8 +7,8 @@ expect_default_corner() {
     read -r wx wy ww wh < <(xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g')
     e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
     read -r right top < <(e2e_strip_corner)
-    [ "$right $top" = "$((wx + ww - 16)) $((wy + 8))" ] ||
-        e2e_fail "strip corner at $right,$top; expected $((wx + ww - 16)),$((wy + 8))"
+    [ "$right $top" = "$((wx + ww - 16)) $((wy + 54))" ] ||
+        e2e_fail "strip corner at $right,$top; expected $((wx + ww - 16)),$((wy + 54))"
 }
 
 # The stored anchor is the strip's top-right corner with the origin at the screen's bottom left.

@@ -6,9 +6,15 @@
 // without a way to name another client's window, the keyboard is left to the compositor.
 void FallbackWindowSystem::prepareFloating(QWindow&) {}
 
+void FallbackWindowSystem::keepFloating(const QWindow&) {}
+
 bool FallbackWindowSystem::compositorActive() const {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
+
+void FallbackWindowSystem::watchCompositor(std::function<void(bool)>) {}
+
+void FallbackWindowSystem::setBlurBehind(QWindow&, const QRegion&) {}
 
 void FallbackWindowSystem::rememberActiveWindow(const QWindow&) {}
 

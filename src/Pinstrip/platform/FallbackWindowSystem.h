@@ -7,7 +7,10 @@
 class FallbackWindowSystem : public WindowSystem {
 public:
     void prepareFloating(QWindow& window) override;
+    void keepFloating(const QWindow& window) override;
     [[nodiscard]] bool compositorActive() const override;
+    void watchCompositor(std::function<void(bool)> changed) override;
+    void setBlurBehind(QWindow& window, const QRegion& region) override;
     void rememberActiveWindow(const QWindow& own) override;
     void handBackKeyboard(const QWindow& own) override;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+class QRegion;
 class QWindow;
 
 // What the strip needs from the window system beyond Qt: floating-window hints, whether
@@ -13,10 +15,19 @@ public:
     // The X11 backend on an X11 session, otherwise a backend that asks for nothing.
     [[nodiscard]] static std::unique_ptr<WindowSystem> create();
 
-    // On every desktop and hidden from taskbar and pager; call before the window is first shown.
+    // On every desktop and hidden from taskbar and pager. Window managers drop these hints when
+    // a window is unmapped, so call this before every show and keepFloating() after it.
     virtual void prepareFloating(QWindow& window) = 0;
+    // Asks the window manager of the shown window for the same hints again, in case it dropped
+    // them after the hints set before the show were read.
+    virtual void keepFloating(const QWindow& window) = 0;
     // Whether transparent pixels blend with what lies below (otherwise they show black).
     [[nodiscard]] virtual bool compositorActive() const = 0;
+    // From now on, tells `changed` the new answer of compositorActive() when a compositor starts
+    // or stops.
+    virtual void watchCompositor(std::function<void(bool)> changed) = 0;
+    // Asks a compositor that can (KWin) to blur what lies behind this part of the window.
+    virtual void setBlurBehind(QWindow& window, const QRegion& region) = 0;
     // Notes the window that holds the keyboard now, unless it is `own`.
     virtual void rememberActiveWindow(const QWindow& own) = 0;
     // Gives the keyboard back to the remembered window, or drops it when there is none.

@@ -1,15 +1,20 @@
 #include "platform/x11/X11WindowSystem.h"
 
 #include <QGuiApplication>
+#include <QList>
+#include <QRegion>
 #include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 namespace {
 
 constexpr quint32 allDesktops = 0xFFFFFFFF;
 constexpr quint32 sourcePager = 2; // "a pager or other direct user action" in EWMH terms
+constexpr quint32 stateAdd = 1;
 
 template <typename Reply> struct FreeReply {
     void operator()(Reply* reply) const { std::free(reply); }
@@ -47,16 +52,45 @@ quint32 X11WindowSystem::atom(const char* name) const {
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
+QList<quint32> X11WindowSystem::floatingStates() const {
+    // Sticky as well as all desktops: xfwm4 reads the desktop number alone as its last desktop.
+    return {atom("_NET_WM_STATE_STICKY"), atom("_NET_WM_STATE_SKIP_TASKBAR"),
+            atom("_NET_WM_STATE_SKIP_PAGER")};
+}
+
 void X11WindowSystem::prepareFloating(QWindow& window) {
     const auto id = static_cast<xcb_window_t>(window.winId());
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     // Qt merges the states it manages itself (above) into this list when it maps the window.
-    const xcb_atom_t states[] = {atom("_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom("_NET_WM_STATE_SKIP_PAGER")};
+    const QList<quint32> states = floatingStates();
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"),
-                        XCB_ATOM_ATOM, 32, 2, states);
+                        XCB_ATOM_ATOM, 32, static_cast<uint32_t>(states.size()), states.data());
     xcb_flush(m_connection);
+}
+
+void X11WindowSystem::keepFloating(const QWindow& window) {
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const auto send = [&](const char* type, std::initializer_list<quint32> data) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = id;
+        event.type = atom(type);
+        std::copy(data.begin(), data.end(), event.data.data32);
+        xcb_send_event(m_connection, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                       reinterpret_cast<const char*>(&event));
+    };
+    send("_NET_WM_DESKTOP", {allDesktops, sourcePager});
+    for (const quint32 state : floatingStates())
+        send("_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
+    xcb_flush(m_connection);
+}
+
+X11WindowSystem::~X11WindowSystem() {
+    if (m_selectionNotify >= 0 && qGuiApp)
+        qGuiApp->removeNativeEventFilter(this);
 }
 
 bool X11WindowSystem::compositorActive() const {
@@ -65,6 +99,56 @@ bool X11WindowSystem::compositorActive() const {
     ReplyPtr<xcb_get_selection_owner_reply_t> reply(
         xcb_get_selection_owner_reply(m_connection, cookie, nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+void X11WindowSystem::watchCompositor(std::function<void(bool)> changed) {
+    m_compositorChanged = std::move(changed);
+    if (m_selectionNotify >= 0)
+        return;
+    // A compositor owns the _NET_WM_CM_Sn selection while it runs; XFixes reports each change.
+    const xcb_query_extension_reply_t* xfixes =
+        xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present)
+        return;
+    ReplyPtr<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
+    if (!version)
+        return;
+    m_compositorSelection = atom(("_NET_WM_CM_S" + QByteArray::number(m_screen)).constData());
+    xcb_xfixes_select_selection_input(m_connection, m_root, m_compositorSelection,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(m_connection);
+    m_selectionNotify = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    qGuiApp->installNativeEventFilter(this);
+}
+
+bool X11WindowSystem::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+    if (type != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != m_selectionNotify)
+        return false;
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notify->selection == m_compositorSelection && m_compositorChanged)
+        m_compositorChanged(notify->owner != XCB_WINDOW_NONE);
+    return false;
+}
+
+void X11WindowSystem::setBlurBehind(QWindow& window, const QRegion& region) {
+    QList<quint32> rects;
+    for (const QRect& rect : region)
+        rects << rect.x() << rect.y() << rect.width() << rect.height();
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const xcb_atom_t blur = atom("_KDE_NET_WM_BLUR_BEHIND_REGION");
+    // An empty list would blur the whole window, corners included.
+    if (rects.isEmpty())
+        xcb_delete_property(m_connection, id, blur);
+    else
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, blur, XCB_ATOM_CARDINAL, 32,
+                            static_cast<uint32_t>(rects.size()), rects.data());
+    xcb_flush(m_connection);
 }
 
 quint32 X11WindowSystem::activeWindow() const {
