@@ -64,38 +64,52 @@ class TestShellServices : public QObject {
     Q_OBJECT
 
 private slots:
-    // Enabled while the entry exists and is not skipped; toggling registers (creating the folder)
-    // or unregisters, and a skipped entry is registered again.
+    // Enabled while the entry (or one of the old name) exists and is not skipped; toggling
+    // registers (creating the folder) or unregisters, leaving no entry of the old name.
     void loginEntry_data() {
-        QTest::addColumn<QByteArray>("entry"); // empty: no file
+        QTest::addColumn<QByteArray>("entry");  // empty: no file
+        QTest::addColumn<QByteArray>("legacy"); // pinstrip.desktop, as earlier versions wrote
         QTest::addColumn<bool>("enabled");
+        const QByteArray plain("[Desktop Entry]\nType=Application\nExec=x\n");
+        const QByteArray hidden("[Desktop Entry]\nExec=x\nHidden=true\n");
         // clang-format off
-        QTest::newRow("absent") << QByteArray() << false;
-        QTest::newRow("plain") << QByteArray("[Desktop Entry]\nType=Application\nExec=x\n") << true;
-        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=x\nHidden=true\n") << false;
+        QTest::newRow("absent") << QByteArray() << QByteArray() << false;
+        QTest::newRow("plain") << plain << QByteArray() << true;
+        QTest::newRow("hidden") << hidden << QByteArray() << false;
         QTest::newRow("hidden false")
-            << QByteArray("[Desktop Entry]\nExec=x\nHidden=false\n") << true;
+            << QByteArray("[Desktop Entry]\nExec=x\nHidden=false\n") << QByteArray() << true;
         QTest::newRow("disabled for GNOME")
-            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
-        QTest::newRow("spaces around =") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
+            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << QByteArray() << false;
+        QTest::newRow("spaces around =")
+            << QByteArray("[Desktop Entry]\nHidden = true\n") << QByteArray() << false;
         QTest::newRow("hidden in another group")
-            << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action x]\nHidden=true\n") << true;
+            << QByteArray("[Desktop Entry]\nExec=x\n[Desktop Action x]\nHidden=true\n")
+            << QByteArray() << true;
+        QTest::newRow("old name") << QByteArray() << plain << true;
+        QTest::newRow("old name hidden") << QByteArray() << hidden << false;
+        QTest::newRow("both, new hidden") << hidden << plain << true;
+        QTest::newRow("both, old hidden") << plain << hidden << true;
         // clang-format on
     }
     void loginEntry() {
         QFETCH(QByteArray, entry);
+        QFETCH(QByteArray, legacy);
         QFETCH(bool, enabled);
         QTemporaryDir config;
         int beeps = 0;
         LoginItem login(config.filePath("autostart"), "/opt/Pin Strip/pinstrip", [&] { ++beeps; });
-        if (!entry.isEmpty())
-            QVERIFY(QDir(config.path()).mkdir("autostart") && write(login.entryPath(), entry));
+        const QString legacyPath = config.filePath("autostart/pinstrip.desktop");
+        QVERIFY(QDir(config.path()).mkdir("autostart"));
+        QVERIFY(entry.isEmpty() || write(login.entryPath(), entry));
+        QVERIFY(legacy.isEmpty() || write(legacyPath, legacy));
         QCOMPARE(login.enabled(), enabled);
         login.toggle();
         QCOMPARE(login.enabled(), !enabled);
+        QVERIFY(!QFile::exists(legacyPath));
         const QByteArray written = contents(login.entryPath());
         QCOMPARE(written.isEmpty(), enabled);
         if (!enabled) {
+            QVERIFY(login.entryPath().endsWith("/io.github.pinstrip.pinstrip.desktop"));
             QVERIFY(written.startsWith("[Desktop Entry]\n"));
             QVERIFY(written.contains("\nExec=\"/opt/Pin Strip/pinstrip\"\n"));
         }
@@ -122,32 +136,25 @@ private slots:
     void singleInstance() {
         QTemporaryDir dir;
         const QString path = dir.filePath("pinstrip.lock");
-        auto first = std::make_unique<SingleInstance>(path);
+        auto first = std::make_unique<SingleInstance>(QStringList{path});
         QVERIFY(first->acquire() && first->acquire());
         QFile lock(path);
         QVERIFY(lock.open(QIODevice::ReadWrite));
         QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                                  QFileDevice::FileModificationTime));
         lock.close();
-        QVERIFY(!SingleInstance(path).acquire());
+        QVERIFY(!SingleInstance({path}).acquire());
         first.reset();
 
         const pid_t child = fork();
         QVERIFY(child >= 0);
         if (child == 0)
-            _exit(SingleInstance(path).acquire() ? 0 : 1); // no destructors: the file stays
+            _exit(SingleInstance({path}).acquire() ? 0 : 1); // no destructors: the file stays
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         QVERIFY(QFile::exists(path));
-        QVERIFY(SingleInstance(path).acquire());
-
-        // A link planted at the path is never followed: the lock truncates its file.
-        const QString target = dir.filePath("target");
-        QVERIFY(write(target, "keep"));
-        QVERIFY(QFile::link(target, dir.filePath("planted.lock")));
-        QVERIFY(!SingleInstance(dir.filePath("planted.lock")).acquire());
-        QCOMPARE(contents(target), QByteArray("keep"));
+        QVERIFY(SingleInstance({path}).acquire());
     }
 
     // The double-tap entry asks for raw input, and the settings entry appears, while double
@@ -213,6 +220,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
         QTRY_COMPARE(ran, QList<Command>{Command::quit});
+    }
+
+    // Without a feed only a package build may point at a package manager; these tests are
+    // a build by hand.
+    void withoutFeedTellsWhoUpdates() {
+        QVERIFY(UpdateCheck::withoutFeed(true).text.contains("package manager"));
+        const UpdateCheck::Notice own = UpdateCheck::withoutFeed(false);
+        QVERIFY(!(own.text + own.details).contains("package"));
+        QVERIFY(!UpdateCheck::builtAsPackage());
     }
 
     void updateCheck_data() {

@@ -255,7 +255,7 @@ private slots:
         QVERIFY(!entry(*delegate, "Open Accessibility Settings"));
         entry(*delegate, "Launch at Login")->trigger();
         QVERIFY(entry(*delegate, "Launch at Login")->isChecked());
-        QVERIFY(QFile::exists(m_autostart.filePath("pinstrip.desktop")));
+        QVERIFY(QFile::exists(m_autostart.filePath("io.github.pinstrip.pinstrip.desktop")));
         entry(*delegate, "Add Item")->trigger();
         QVERIFY(delegate->panel()->isVisible() && delegate->store()->inputActive());
     }
