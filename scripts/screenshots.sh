@@ -24,7 +24,7 @@ trap 'stop_app; xsession_stop; rm -rf "$work"' EXIT
 mkdir -p "$work/session/config" "$work/session/runtime"
 chmod 700 "$work/session/runtime"
 XDG_CONFIG_HOME=$work/session/config XDG_RUNTIME_DIR=$work/session/runtime xsession_start --desktop xfce
-xsetroot -solid '#6d8fb3'
+xsession_backdrop '#6d8fb3'
 
 item() { # id-suffix title status
     printf '        {\n          "id": "5B1E3C0A-7F2D-4E61-9A8B-0C1D2E3F4A%s",\n          "title": "%s",\n          "status": "%s"\n        }' "$1" "$2" "$3"

@@ -76,17 +76,61 @@ print(x.XGetSelectionOwner(d, x.XInternAtom(d, sys.argv[1].encode(), 0)) if d el
 EOF
 }
 
+# A desktop window of one colour under every other window, as a desktop's background would be
+# (with a compositor the root window's own background is not shown). Stop it by its PID.
+xsession_backdrop() { # <colour>: PID in XSESSION_SPAWNED
+    local script
+    script=$(cat <<'EOF'
+import ctypes, ctypes.util, signal, sys
+x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+vp, ul = ctypes.c_void_p, ctypes.c_ulong
+x.XOpenDisplay.restype = vp
+for name, args, result in [("XDefaultScreen", [vp], ctypes.c_int),
+                           ("XRootWindow", [vp, ctypes.c_int], ul),
+                           ("XDefaultColormap", [vp, ctypes.c_int], ul),
+                           ("XDisplayWidth", [vp, ctypes.c_int], ctypes.c_int),
+                           ("XDisplayHeight", [vp, ctypes.c_int], ctypes.c_int),
+                           ("XInternAtom", [vp, ctypes.c_char_p, ctypes.c_int], ul),
+                           ("XCreateSimpleWindow", [vp, ul, ctypes.c_int, ctypes.c_int,
+                            ctypes.c_uint, ctypes.c_uint, ctypes.c_uint, ul, ul], ul)]:
+    getattr(x, name).argtypes, getattr(x, name).restype = args, result
+class XColor(ctypes.Structure):
+    _fields_ = [("pixel", ul), ("red", ctypes.c_ushort), ("green", ctypes.c_ushort),
+                ("blue", ctypes.c_ushort), ("flags", ctypes.c_char), ("pad", ctypes.c_char)]
+d = x.XOpenDisplay(None)
+screen = x.XDefaultScreen(d)
+colour = XColor()
+if not (x.XParseColor(vp(d), ul(x.XDefaultColormap(d, screen)), sys.argv[1].encode(), ctypes.byref(colour))
+        and x.XAllocColor(vp(d), ul(x.XDefaultColormap(d, screen)), ctypes.byref(colour))):
+    sys.exit("xsession: unknown colour " + sys.argv[1])
+w = x.XCreateSimpleWindow(d, x.XRootWindow(d, screen), 0, 0, x.XDisplayWidth(d, screen),
+                          x.XDisplayHeight(d, screen), 0, 0, colour.pixel)
+desktop = ul(x.XInternAtom(d, b"_NET_WM_WINDOW_TYPE_DESKTOP", 0))
+x.XChangeProperty(vp(d), ul(w), ul(x.XInternAtom(d, b"_NET_WM_WINDOW_TYPE", 0)), ul(4), 32, 0,
+                  ctypes.byref(desktop), 1)
+x.XMapWindow(vp(d), ul(w))
+x.XFlush(vp(d))
+signal.pause()
+EOF
+    )
+    xsession_spawn /usr/bin/python3 -c "$script" "$1"
+}
+
 # Xvfb picks a free display itself and writes its number to fd 3: runs side by side never share
 # one. Should a stranger's window manager still turn up on it, the caller starts another.
 xsession_start_display() {
-    local numfile
+    local numfile xvfb
     numfile=$(mktemp)
     xsession_spawn Xvfb -displayfd 3 -screen 0 "${XSESSION_WIDTH}x${XSESSION_HEIGHT}x24" -nolisten tcp \
         3>"$numfile"
+    xvfb=$XSESSION_SPAWNED
     xsession_wait 20 test -s "$numfile" || { rm -f "$numfile"; xsession_fail "Xvfb did not start"; return 1; }
     export DISPLAY=":$(head -n1 "$numfile")"
     rm -f "$numfile"
-    xsession_wait 10 xdpyinfo || xsession_fail "display $DISPLAY does not answer"
+    # An Xvfb that lost the race for this number to another one has exited: then the display
+    # that answers is not ours.
+    xsession_wait 10 xdpyinfo && kill -0 "$xvfb" 2>/dev/null ||
+        xsession_fail "display $DISPLAY is not ours"
 }
 
 xsession_start_openbox() { # <tray 0|1> <compositor 0|1>
@@ -178,18 +222,18 @@ xsession_start() {
     done
     # Xfce always comes with its panel's tray and xfwm4's compositor.
     for attempt in 1 2; do
-        xsession_start_display || return 1
         status=0
-        case $desktop in
+        xsession_start_display || status=1
+        [ $status -ne 0 ] || case $desktop in
         openbox) xsession_start_openbox "$tray" "$compositor" || status=$? ;;
         xfce) xsession_start_xfce || status=$? ;;
         *) xsession_fail "unknown desktop $desktop"; return 1 ;;
         esac
         [ $status -eq 0 ] && return 0
         xsession_stop
-        [ $status -eq 1 ] || return 1 # only a window manager that did not come up is tried again
+        [ $status -eq 1 ] || return 1 # only a display or window manager that failed is tried again
     done
-    xsession_fail "$desktop's window manager did not start"
+    xsession_fail "no display with $desktop's window manager"
 }
 
 # StatusNotifierItem hosts (the Xfce status tray) read an application's tray menu as DBusMenu.

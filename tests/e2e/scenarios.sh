@@ -244,7 +244,7 @@ backdrop_is() { # <0 black|1 white>: a spot beside the strip and the target wind
 
 strip_mean_over() { # <black|white>: MEAN, the strip's brightness over a backdrop of that colour
     local x y w h backdrop
-    xsession_spawn "$XTOOL" backdrop "$1"
+    xsession_backdrop "$1"
     backdrop=$XSESSION_SPAWNED
     e2e_wait 5 backdrop_is "$([ "$1" = white ] && echo 1 || echo 0)" || e2e_fail "no $1 backdrop"
     read -r x y w h < <(e2e_strip_geometry)

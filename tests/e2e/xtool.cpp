@@ -4,9 +4,6 @@
 //   xtool grab              holds Control+Alt+T (all lock variants) on the root window, prints
 //                           "grabbed" and waits to be killed
 //   xtool target FILE       a window titled "pinstrip-e2e-target" that appends what is typed
-//   xtool backdrop COLOUR   a desktop window of that colour under every other window (with a
-//                           compositor the root window's own background is not shown)
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -116,25 +113,6 @@ int target(Display* display, const char* path) {
     return 0;
 }
 
-int backdrop(Display* display, const char* colourName) {
-    const int screen = DefaultScreen(display);
-    XColor colour;
-    if (!XParseColor(display, DefaultColormap(display, screen), colourName, &colour) ||
-        !XAllocColor(display, DefaultColormap(display, screen), &colour))
-        return fail("unknown colour");
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
-                                              DisplayWidth(display, screen),
-                                              DisplayHeight(display, screen), 0, 0, colour.pixel);
-    const Atom desktop = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
-                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(&desktop), 1);
-    XMapWindow(display, window);
-    XFlush(display);
-    while (!stopRequested)
-        pause(5);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -151,10 +129,8 @@ int main(int argc, char** argv) {
         status = grab(display);
     } else if (command == "target" && argc == 3) {
         status = target(display, argv[2]);
-    } else if (command == "backdrop" && argc == 3) {
-        status = backdrop(display, argv[2]);
     } else {
-        status = fail("usage: xtool inject ACTION...|grab|target FILE|backdrop COLOUR");
+        status = fail("usage: xtool inject ACTION...|grab|target FILE");
     }
     XCloseDisplay(display);
     return status;
