@@ -19,10 +19,12 @@ packages=(
     # tests: a second desktop, Xfce (compositing window manager, panel with its status tray,
     # its settings store and a private session bus)
     xfwm4 xfce4-panel xfconf dbus-x11 dbus-bin python3
+    # the soak benchmark's private session bus
+    dbus-daemon
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging
-    dpkg-dev file
+    dpkg-dev file lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -104,7 +104,7 @@ int main() {
         return 1;
     }
     const TodoState state = realisticState();
-    const QByteArray bytes = state.encode();
+    const QByteArray bytes = StateCodec::encode(state);
     const QByteArray plainFolder = QFile::encodeName(plain.path());
     StateFile stateFile(ours.path(), [] { return QDateTime::currentDateTime(); });
 

@@ -8,7 +8,8 @@ AboutBox::AboutBox(QWidget* parent) : QMessageBox(parent) {
         "Today's list, pinned above everything.\n\n"
         "A tiny always-on-top strip in the top-right of your screen. Add what you're doing today, "
         "click to cycle in progress \u2192 done (done sinks to the bottom), and archive the lot to "
-        "start a fresh day. Double-tap \u2325 (or press \u2303\u2325T) to summon it from anywhere. "
-        "All local, free."));
+        "start a fresh day. Double-tap Alt (or press Ctrl+Alt+T) to summon it from anywhere. "
+        "All local, free.\n\n"
+        "Released under the MIT licence by the Pinstrip developers."));
     setStandardButtons(QMessageBox::Ok);
 }

@@ -202,8 +202,8 @@ void AppDelegate::menuArchive() {
 void AppDelegate::menuCheckUpdates() {
     const QUrl feed(QStringLiteral(PINSTRIP_UPDATE_FEED));
     if (feed.isEmpty()) {
-        inform(QStringLiteral("This copy of Pinstrip is updated by its package manager."),
-               QStringLiteral("Newer versions arrive with your system's software updates."));
+        const UpdateCheck::Notice notice = UpdateCheck::withoutFeed(UpdateCheck::builtAsPackage());
+        inform(notice.text, notice.details);
         return;
     }
     if (!m_updater) {

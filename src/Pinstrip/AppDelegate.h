@@ -69,6 +69,7 @@ public:
     [[nodiscard]] StatusItem* statusItem() const { return m_statusItem.get(); }
     [[nodiscard]] OptionDoubleTap* optionTap() const { return m_optionTap.get(); }
     [[nodiscard]] HistoryWindow* historyWindow() const { return m_historyWindow.get(); }
+    [[nodiscard]] const SingleInstance* instance() const { return m_instance.get(); }
 
 private:
     void setupPanel();

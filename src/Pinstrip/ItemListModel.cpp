@@ -2,8 +2,10 @@
 
 #include "TodoStore.h"
 
+#include <QGuiApplication>
 #include <QHash>
 #include <QSet>
+#include <QStyleHints>
 
 #include <algorithm>
 #include <optional>
@@ -70,7 +72,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return item.title;
     case StatusRole:
-        return itemStatusText(item.status);
+        return static_cast<int>(item.status);
     default:
         return {};
     }
@@ -85,10 +87,21 @@ void ItemListModel::cycle(const QString& itemId) {
         boundStore()->cycle(QUuid::fromString(itemId));
 }
 
-void ItemListModel::setStatus(const QString& itemId, const QString& statusText) {
-    const auto status = itemStatusFromText(statusText);
-    if (boundStore() && status)
-        boundStore()->setStatus(QUuid::fromString(itemId), *status);
+void ItemListModel::cycleClicked(const QString& itemId, QPointF scenePosition) {
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const bool again = m_sinceClick.isValid() &&
+                       m_sinceClick.elapsed() < hints->mouseDoubleClickInterval() &&
+                       (scenePosition - m_clickedAt).manhattanLength() < hints->startDragDistance();
+    if (!again)
+        m_clicked = itemId;
+    m_clickedAt = scenePosition;
+    m_sinceClick.start();
+    cycle(m_clicked);
+}
+
+void ItemListModel::setStatus(const QString& itemId, int status) {
+    if (boundStore() && status >= Open && status <= Done)
+        boundStore()->setStatus(QUuid::fromString(itemId), static_cast<ItemStatus>(status));
 }
 
 void ItemListModel::remove(const QString& itemId) {

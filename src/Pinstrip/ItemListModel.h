@@ -4,6 +4,8 @@
 
 #include "StoreListModel.h"
 
+#include <QElapsedTimer>
+#include <QPointF>
 #include <QtQml/qqmlregistration.h>
 
 // Today's entries for the views, mirrored from a TodoStore by id. A re-sort is reported as
@@ -15,6 +17,13 @@ class ItemListModel : public StoreListModel {
 
 public:
     enum Role { ItemIdRole = Qt::UserRole + 1, TitleRole, StatusRole };
+    // The status role's values.
+    enum Status {
+        Open = static_cast<int>(ItemStatus::open),
+        InProgress = static_cast<int>(ItemStatus::inProgress),
+        Done = static_cast<int>(ItemStatus::done),
+    };
+    Q_ENUM(Status)
 
     explicit ItemListModel(QObject* parent = nullptr);
 
@@ -24,8 +33,12 @@ public:
 
     // Each makes exactly one store call; ids are the upper-case texts of the itemId role.
     Q_INVOKABLE void cycle(const QString& itemId);
-    // statusText is "open", "inProgress" or "done"; any other text calls nothing.
-    Q_INVOKABLE void setStatus(const QString& itemId, const QString& statusText);
+    // A pointer click that cycles an entry. Cycling re-sorts the rows, so by a second click
+    // within the double-click interval and drag distance of the first another entry may have
+    // slid under the pointer: that click is meant for the entry the first one hit.
+    Q_INVOKABLE void cycleClicked(const QString& itemId, QPointF scenePosition);
+    // A value outside Status calls nothing.
+    Q_INVOKABLE void setStatus(const QString& itemId, int status);
     Q_INVOKABLE void remove(const QString& itemId);
 
 private:
@@ -33,4 +46,7 @@ private:
     void sync() override;
 
     QList<TodoItem> m_items;
+    QString m_clicked;
+    QPointF m_clickedAt;
+    QElapsedTimer m_sinceClick;
 };

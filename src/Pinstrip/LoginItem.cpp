@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -31,11 +32,20 @@ LoginItem::LoginItem(QString folder, QString program, Beep beep)
     : m_folder(std::move(folder)), m_program(std::move(program)), m_beep(std::move(beep)) {}
 
 QString LoginItem::entryPath() const {
+    return m_folder + QStringLiteral("/" PINSTRIP_APP_ID ".desktop");
+}
+
+// Earlier versions named the entry after the binary.
+QString LoginItem::legacyEntryPath() const {
     return m_folder + QStringLiteral("/pinstrip.desktop");
 }
 
 bool LoginItem::enabled() const {
-    QFile file(entryPath());
+    return entryEnabled(entryPath()) || entryEnabled(legacyEntryPath());
+}
+
+bool LoginItem::entryEnabled(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     bool inEntry = false;
@@ -75,14 +85,19 @@ bool LoginItem::registerEntry() const {
                                          "Name=Pinstrip\n"
                                          "Comment=Today's list, pinned above everything\n"
                                          "Exec=%1\n"
-                                         "Icon=pinstrip\n"
+                                         "Icon=" PINSTRIP_APP_ID "\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(execArgument(m_program));
     file.write(entry.toUtf8());
-    return file.commit();
+    // A skipped entry of the old name would otherwise stay beside the new one.
+    return file.commit() && removeIfPresent(legacyEntryPath());
 }
 
 bool LoginItem::unregisterEntry() const {
-    return QFile::remove(entryPath());
+    return removeIfPresent(entryPath()) && removeIfPresent(legacyEntryPath());
+}
+
+bool LoginItem::removeIfPresent(const QString& path) {
+    return !QFileInfo::exists(path) || QFile::remove(path);
 }

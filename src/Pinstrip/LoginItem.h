@@ -3,8 +3,9 @@
 #include <QString>
 #include <functional>
 
-// "Launch at Login" as an XDG autostart entry, $XDG_CONFIG_HOME/autostart/pinstrip.desktop.
-// It counts as enabled when the entry exists and the desktop is not told to skip it.
+// "Launch at Login" as an XDG autostart entry named after the application id in
+// $XDG_CONFIG_HOME/autostart. It counts as enabled when an entry exists (also one of the old
+// name, pinstrip.desktop) and the desktop is not told to skip it; a toggle leaves at most one.
 class LoginItem {
 public:
     using Beep = std::function<void()>;
@@ -20,6 +21,9 @@ public:
     void toggle();
 
 private:
+    [[nodiscard]] QString legacyEntryPath() const;
+    [[nodiscard]] static bool entryEnabled(const QString& path);
+    [[nodiscard]] static bool removeIfPresent(const QString& path);
     [[nodiscard]] bool registerEntry() const;
     [[nodiscard]] bool unregisterEntry() const;
 

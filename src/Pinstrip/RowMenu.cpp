@@ -14,26 +14,25 @@ RowMenu::~RowMenu() {
         m_menu->close();
 }
 
-void RowMenu::popup(const QString& status) {
+void RowMenu::popup(int status) {
     if (m_menu)
         m_menu->close();
     auto* menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const std::pair<ItemStatus, QString> choices[] = {
-        {ItemStatus::open, QStringLiteral("Mark Open")},
-        {ItemStatus::inProgress, QStringLiteral("Mark In Progress")},
-        {ItemStatus::done, QStringLiteral("Mark Done")},
+        {ItemStatus::open, tr("Mark Open")},
+        {ItemStatus::inProgress, tr("Mark In Progress")},
+        {ItemStatus::done, tr("Mark Done")},
     };
     for (const auto& [choice, title] : choices) {
-        const QString text = itemStatusText(choice);
-        if (text == status)
+        const int value = static_cast<int>(choice);
+        if (value == status)
             continue;
         connect(menu->addAction(title), &QAction::triggered, this,
-                [this, text] { emit statusChosen(text); });
+                [this, value] { emit statusChosen(value); });
     }
     menu->addSeparator();
-    connect(menu->addAction(QStringLiteral("Remove")), &QAction::triggered, this,
-            &RowMenu::removeChosen);
+    connect(menu->addAction(tr("Remove")), &QAction::triggered, this, &RowMenu::removeChosen);
     m_menu = menu;
     menu->popup(QCursor::pos());
 }

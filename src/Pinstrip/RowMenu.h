@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <QtQml/qqmlregistration.h>
 
 class QMenu;
@@ -19,13 +18,14 @@ public:
 
     // Opens at the pointer: "Mark …" for the two statuses the entry does not have (in the
     // order open, in progress, done), a separator and "Remove".
-    Q_INVOKABLE void popup(const QString& status);
+    // `status` is a value of ItemListModel::Status.
+    Q_INVOKABLE void popup(int status);
 
     // The menu now showing, if any.
     [[nodiscard]] QMenu* menu() const;
 
 signals:
-    void statusChosen(const QString& status);
+    void statusChosen(int status);
     void removeChosen();
 
 private:

@@ -5,7 +5,10 @@ pkg_check_modules(PINSTRIP_SHELL_XCB REQUIRED IMPORTED_TARGET xcb)
 
 target_sources(PinstripApp PRIVATE
     AboutBox.h AboutBox.cpp
+    AppIcon.h AppIcon.cpp
     AppDelegate.h AppDelegate.cpp
+    CommandChannel.h CommandChannel.cpp
+    CommandLine.h CommandLine.cpp
     StripPanel.h StripPanel.cpp
     HistoryWindow.h HistoryWindow.cpp
     LoginItem.h LoginItem.cpp
@@ -20,9 +23,13 @@ target_sources(PinstripApp PRIVATE
     platform/x11/X11WindowSystem.h platform/x11/X11WindowSystem.cpp
 )
 target_link_libraries(PinstripApp PRIVATE PkgConfig::PINSTRIP_SHELL_XCB)
+# On one file only, so that switching between a package build and a plain one rebuilds little.
+set_source_files_properties(UpdateCheck.cpp PROPERTIES
+    COMPILE_DEFINITIONS PINSTRIP_PACKAGE_BUILD=$<BOOL:${PINSTRIP_PACKAGE_BUILD}>)
 
 # main.cpp is compiled in the executable, which sees none of the library's private definitions.
-cmake_language(DEFER CALL target_compile_definitions pinstrip PRIVATE PINSTRIP_VERSION="${PROJECT_VERSION}")
+cmake_language(DEFER CALL target_compile_definitions pinstrip PRIVATE
+    PINSTRIP_VERSION="${PROJECT_VERSION}" PINSTRIP_APP_ID="${PINSTRIP_APP_ID}")
 
 include(GNUInstallDirs)
 cmake_language(DEFER CALL install TARGETS pinstrip RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

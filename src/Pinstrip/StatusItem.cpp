@@ -1,35 +1,9 @@
 #include "StatusItem.h"
 
+#include "AppIcon.h"
 #include "TrayMenu.h"
 
-#include <QFont>
-#include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 #include <QSystemTrayIcon>
-
-namespace {
-
-// The ferry glyph from the colour emoji font, at the sizes tray hosts ask for.
-QIcon glyphIcon() {
-    QIcon icon;
-    QFont font(QStringLiteral("Noto Color Emoji"));
-    for (const int side : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        font.setPixelSize(side * 7 / 8);
-        painter.setFont(font);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("\u26F4"));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
-} // namespace
 
 StatusItem::StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent)
     : QObject(parent), m_fillMenu(std::move(fillMenu)) {}
@@ -57,6 +31,6 @@ void StatusItem::show() {
                         emit clicked();
                 });
     }
-    m_tray->setIcon(glyphIcon());
+    m_tray->setIcon(AppIcon::glyph());
     m_tray->show();
 }

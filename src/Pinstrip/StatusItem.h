@@ -17,7 +17,7 @@ class StatusItem : public QObject {
 
 public:
     static inline const QString toolTip = QStringLiteral(
-        "Pinstrip \u2014 today's list, pinned above everything. Double-tap \u2325 to summon.");
+        "Pinstrip \u2014 today's list, pinned above everything. Double-tap Alt to summon.");
 
     explicit StatusItem(std::function<void(TrayMenu&)> fillMenu, QObject* parent = nullptr);
     ~StatusItem() override;

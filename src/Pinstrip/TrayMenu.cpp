@@ -23,7 +23,7 @@ void TrayMenu::fill(const State& state, const std::function<void(Command)>& run)
 
     add(state.panelVisible ? QStringLiteral("Hide Strip") : QStringLiteral("Show Strip"),
         Command::toggle);
-    add(QStringLiteral("Add Item (\u2303\u2325T)"), Command::pick);
+    add(QStringLiteral("Add Item (Ctrl+Alt+T)"), Command::pick);
     add(QStringLiteral("Archive All & Start Fresh"), Command::archive);
     add(QStringLiteral("Archive\u2026"), Command::history);
     addSeparator();

@@ -32,9 +32,9 @@ public:
         bool loginEnabled = false;
     };
 
-    static inline const QString doubleTapTitle = QStringLiteral("Summon on Double-\u2325");
+    static inline const QString doubleTapTitle = QStringLiteral("Summon on Double-Alt");
     static inline const QString doubleTapNeedsTitle =
-        QStringLiteral("Summon on Double-\u2325 \u2014 needs Accessibility");
+        QStringLiteral("Summon on Double-Alt \u2014 needs Accessibility");
 
     using QMenu::QMenu;
 

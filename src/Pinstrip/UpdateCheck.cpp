@@ -13,6 +13,18 @@ constexpr qint64 maxFeedBytes = 64 * 1024; // a feed is a few dozen bytes; refus
 
 } // namespace
 
+UpdateCheck::Notice UpdateCheck::withoutFeed(bool packaged) {
+    if (packaged)
+        return {QStringLiteral("This copy of Pinstrip is updated by its package manager."),
+                QStringLiteral("Newer versions arrive with your system's software updates.")};
+    return {QStringLiteral("This copy of Pinstrip was built without an update check."),
+            QStringLiteral("To update it, build a newer version from its source.")};
+}
+
+bool UpdateCheck::builtAsPackage() {
+    return PINSTRIP_PACKAGE_BUILD;
+}
+
 UpdateCheck::UpdateCheck(QUrl feed, QString currentVersion, QObject* parent)
     : QObject(parent), m_feed(std::move(feed)), m_currentVersion(std::move(currentVersion)) {}
 

@@ -29,6 +29,16 @@ public:
     // Starts a check unless one is running; finished() follows, also on failure.
     void check();
 
+    struct Notice {
+        QString text;
+        QString details;
+    };
+    // What "Check for Updates" says in a copy built without a feed: a distribution's package
+    // is updated by the package manager, a copy built by hand only by building a newer one.
+    [[nodiscard]] static Notice withoutFeed(bool packaged);
+    // Whether this copy was built for a distribution package.
+    [[nodiscard]] static bool builtAsPackage();
+
     // The verdict on one feed document.
     [[nodiscard]] static Result evaluate(const QByteArray& document, const QString& currentVersion);
 

@@ -2,11 +2,8 @@
 
 #include "TodoItem.h"
 
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QList>
 #include <QString>
-#include <optional>
 
 // One archived list, stamped "yyyy-MM-dd HH:mm" (local time at archiving).
 struct ArchivedDay {
@@ -14,6 +11,4 @@ struct ArchivedDay {
     QList<TodoItem> items;
 
     friend bool operator==(const ArchivedDay&, const ArchivedDay&) = default;
-
-    [[nodiscard]] static std::optional<ArchivedDay> fromJson(const QJsonValue& value);
 };

@@ -1,7 +1,5 @@
 #include "StateFile.h"
 
-#include "StateWriter.h"
-
 #include <QDir>
 #include <QLocale>
 #include <QStandardPaths>
@@ -156,7 +154,7 @@ TodoState StateFile::read() {
     removeLeftoverTemporaries();
     const QByteArray path = QFile::encodeName(m_path);
     if (const std::optional<QByteArray> bytes = readRegularFile(path)) {
-        if (std::optional<TodoState> state = TodoState::decode(*bytes))
+        if (std::optional<TodoState> state = StateCodec::decode(*bytes))
             return std::move(*state);
     }
     struct stat info {};
@@ -190,23 +188,6 @@ bool StateFile::setAside() {
     return false;
 }
 
-QByteArrayList StateFile::encodedDays(const QList<ArchivedDay>& archive) const {
-    if (archive.isSharedWith(m_encodedArchive))
-        return m_encodedDays;
-    // Archiving puts a day in front of the days encoded last time and may drop the oldest.
-    // Days compare cheaply here: their lists of entries still share their data.
-    const QList<ArchivedDay> older = archive.mid(1);
-    if (!archive.isEmpty() && older.size() <= m_encodedArchive.size() &&
-        older == m_encodedArchive.first(older.size()))
-        return QByteArrayList{StateWriter::day(archive.first())} +
-               m_encodedDays.first(older.size());
-    QByteArrayList days;
-    days.reserve(archive.size());
-    for (const ArchivedDay& day : archive)
-        days.append(StateWriter::day(day));
-    return days;
-}
-
 bool StateFile::write(const TodoState& state) {
     if (m_setAsidePending) {
         if (!setAside())
@@ -214,12 +195,7 @@ bool StateFile::write(const TodoState& state) {
         m_setAsidePending = false;
     }
 
-    // The archive, nearly all of a large file, changes only when a day is archived: the text of
-    // the days already written is kept and reused.
-    m_encodedDays = encodedDays(state.archive);
-    m_encodedArchive = state.archive;
-    const QByteArrayList pieces =
-        StateWriter::document(m_encodedDays, StateWriter::itemsPart(state.items));
+    const QByteArrayList pieces = m_codec.encodePieces(state);
     const QByteArray folder = QFile::encodeName(m_folder);
     QByteArray temporary = folder + '/' + QFile::encodeName(temporaryPrefix) + "XXXXXX";
     // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "StateCodec.h"
 #include "TodoState.h"
 
-#include <QByteArray>
-#include <QByteArrayList>
 #include <QDateTime>
-#include <QList>
 #include <QString>
 #include <functional>
 
@@ -38,13 +36,10 @@ private:
     // Moves an unreadable todo.json to "todo.json.unreadable-<stamp>", never replacing a file.
     bool setAside();
     void removeLeftoverTemporaries() const;
-    // The text of each archived day, reusing the days encoded last time where it can.
-    [[nodiscard]] QByteArrayList encodedDays(const QList<ArchivedDay>& archive) const;
 
     QString m_folder;
     QString m_path;
     Clock m_clock;
     bool m_setAsidePending = false;
-    QList<ArchivedDay> m_encodedArchive;
-    QByteArrayList m_encodedDays;
+    StateCodec m_codec;
 };

@@ -2,11 +2,8 @@
 
 #include "ItemStatus.h"
 
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QString>
 #include <QUuid>
-#include <optional>
 
 // One entry of a list.
 struct TodoItem {
@@ -16,8 +13,6 @@ struct TodoItem {
 
     friend bool operator==(const TodoItem&, const TodoItem&) = default;
 
-    // Strict decoding of one item object; nullopt rejects the whole file.
-    [[nodiscard]] static std::optional<TodoItem> fromJson(const QJsonValue& value);
-    // The id as written: 36 characters, upper case, no braces.
-    [[nodiscard]] QString idText() const;
+    // The id as views and the file show it: 36 characters, upper case, no braces.
+    [[nodiscard]] QString idText() const { return id.toString(QUuid::WithoutBraces).toUpper(); }
 };

@@ -9,32 +9,31 @@
 
 namespace {
 
-const QList<QUuid> ids{QUuid::createUuid(), QUuid::createUuid(), QUuid::createUuid(),
-                       QUuid::createUuid()};
+enum class Op { add, cycle, set, remove, archive };
 
-// The id named by the first letter of a title: A, B, C or D; any other letter, no entry's.
-QUuid idOf(const QString& title) {
-    return ids.value(title.at(0).unicode() - u'A');
-}
+constexpr auto o = ItemStatus::open, p = ItemStatus::inProgress, d = ItemStatus::done;
 
-// "A/inProgress, B2/open": titles and statuses in display order.
-TodoState stateOf(const QString& text) {
+// Entries titled A, B, C… in this order; with twins, the second carries the first's id.
+TodoState stateOf(const QList<ItemStatus>& statuses, bool twins = false) {
     TodoState state;
-    for (const QString& entry : text.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-        const QString title = entry.section(u'/', 0, 0);
-        state.items.append({idOf(title), title, *itemStatusFromText(entry.section(u'/', 1))});
-    }
+    for (const ItemStatus status : statuses)
+        state.items.append({QUuid::createUuid(), QChar(char16_t(u'A' + state.items.size())), status});
+    if (twins)
+        state.items[1].id = state.items[0].id;
     return state;
 }
 
+// "Ap Bo": each entry's title and its status as o, p or d.
 QString summary(const QList<TodoItem>& items) {
     QStringList out;
     for (const TodoItem& item : items)
-        out << item.title + u'/' + itemStatusText(item.status);
-    return out.join(QStringLiteral(", "));
+        out << item.title + "opd"[static_cast<int>(item.status)];
+    return out.join(u' ');
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Op)
 
 class TestTodoStore : public QObject {
     Q_OBJECT
@@ -43,6 +42,8 @@ private slots:
     void defaultStoreUsesTheUsersDataFolder();
     void operations_data();
     void operations();
+    void addTrims_data();
+    void addTrims();
     void sortingKeepsTheOrderWithinAStatus();
     void flagsNotifyAndOnlyTheUserCallsTheHook();
     void archiveKeepsTheNewest120DaysAndTheFlags();
@@ -59,51 +60,41 @@ void TestTodoStore::defaultStoreUsesTheUsersDataFolder() {
 }
 
 void TestTodoStore::operations_data() {
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("change");    // "operation = entries after it"
+    QTest::addColumn<QList<ItemStatus>>("start");
+    QTest::addColumn<bool>("twins");
+    QTest::addColumn<Op>("op");
+    QTest::addColumn<int>("row"); // the entry acted on; -1: an id no entry has
+    QTest::addColumn<ItemStatus>("status");
+    QTest::addColumn<QString>("after");
     QTest::addColumn<int>("notifications"); // none: nothing written either
-    const QString start = "A/inProgress, B/open, C/open, D/done";
-    const QString unsorted = "A/done, B/open, C/done, D/inProgress";
-    const QString twins = "A1/open, A2/open";
-    const QString empty;
-    QTest::newRow("add trimmed: after the last open")
-        << start << "add   Buy milk\n = A/inProgress, B/open, C/open, Buy milk/open, D/done" << 2;
-    QTest::newRow("add: Unicode separators and U+0085 at the ends")
-        << empty << "add \u00a0\u2028\u3000\u0085\u2002x\u2029\u0085\u2009 = x/open" << 2;
-    QTest::newRow("add: separators inside kept")
-        << empty << "add  a\u00a0b\u2028c\u0085d  = a\u00a0b\u2028c\u0085d/open" << 2;
-    QTest::newRow("add: zero width space and U+FEFF are no space")
-        << empty << "add \u200bx\ufeff = \u200bx\ufeff/open" << 2;
-    QTest::newRow("add: emoji at the ends kept whole") << empty << "add  😀 x 😀  = 😀 x 😀/open" << 2;
-    QTest::newRow("add blank") << start << "add \t\u00a0\u2028\u3000\u0085\r\n = " + start << 0;
-    QTest::newRow("cycle open: last in progress")
-        << start << "cycle C = A/inProgress, C/inProgress, B/open, D/done" << 2;
-    QTest::newRow("cycle in progress: first done")
-        << start << "cycle A = B/open, C/open, A/done, D/done" << 2;
-    QTest::newRow("cycle done: last open")
-        << start << "cycle D = A/inProgress, B/open, C/open, D/open" << 2;
-    QTest::newRow("cycle unknown id") << start << "cycle X = " + start << 0;
-    QTest::newRow("set open to done: first done")
-        << start << "set B done = A/inProgress, C/open, B/done, D/done" << 2;
-    QTest::newRow("set unknown id") << start << "set X done = " + start << 0;
-    QTest::newRow("remove") << start << "remove B = A/inProgress, C/open, D/done" << 1;
-    QTest::newRow("remove unknown id still writes") << start << "remove X = " + start << 1;
-    QTest::newRow("archive") << start << "archive = " << 3;
-    QTest::newRow("file order kept until the first sort")
-        << unsorted << "cycle B = B/inProgress, D/inProgress, A/done, C/done" << 2;
-    QTest::newRow("twin ids: cycle the first") << twins << "cycle A = A1/inProgress, A2/open" << 2;
-    QTest::newRow("twin ids: set the first") << twins << "set A done = A2/open, A1/done" << 2;
-    QTest::newRow("twin ids: remove both") << twins << "remove A = " << 1;
+    const QList<ItemStatus> start{p, o, o, d}, unsorted{d, o, d, p};
+    // clang-format off
+    QTest::newRow("add: after the last open") << start << false << Op::add << -1 << o << "Ap Bo Co No Dd" << 2;
+    QTest::newRow("cycle open: last in progress") << start << false << Op::cycle << 2 << o << "Ap Cp Bo Dd" << 2;
+    QTest::newRow("cycle in progress: first done") << start << false << Op::cycle << 0 << o << "Bo Co Ad Dd" << 2;
+    QTest::newRow("cycle done: last open") << start << false << Op::cycle << 3 << o << "Ap Bo Co Do" << 2;
+    QTest::newRow("cycle unknown id") << start << false << Op::cycle << -1 << o << "Ap Bo Co Dd" << 0;
+    QTest::newRow("set open to done: first done") << start << false << Op::set << 1 << d << "Ap Co Bd Dd" << 2;
+    QTest::newRow("set unknown id") << start << false << Op::set << -1 << d << "Ap Bo Co Dd" << 0;
+    QTest::newRow("remove") << start << false << Op::remove << 1 << o << "Ap Co Dd" << 1;
+    QTest::newRow("remove unknown id still writes") << start << false << Op::remove << -1 << o << "Ap Bo Co Dd" << 1;
+    QTest::newRow("archive") << start << false << Op::archive << -1 << o << "" << 3;
+    QTest::newRow("file order kept until the first sort") << unsorted << false << Op::cycle << 1 << o << "Bp Dp Ad Cd" << 2;
+    QTest::newRow("twin ids: cycle the first") << QList{o, o} << true << Op::cycle << 0 << o << "Ap Bo" << 2;
+    QTest::newRow("twin ids: set the first") << QList{o, o} << true << Op::set << 0 << d << "Bo Ad" << 2;
+    QTest::newRow("twin ids: remove both") << QList{o, o} << true << Op::remove << 0 << o << "" << 1;
+    // clang-format on
 }
 
 void TestTodoStore::operations() {
-    QFETCH(QString, start);
-    QFETCH(QString, change);
+    QFETCH(QList<ItemStatus>, start);
+    QFETCH(bool, twins);
+    QFETCH(int, row);
+    QFETCH(ItemStatus, status);
     QFETCH(int, notifications);
-    const QString operation = change.section(QStringLiteral(" = "), 0, 0);
-    const QString after = change.section(QStringLiteral(" = "), 1);
     StoreFolder dir;
-    QVERIFY(dir.setState(stateOf(start)));
+    const TodoState before = stateOf(start, twins);
+    QVERIFY(dir.setState(before));
     TodoStore store(dir.path(), StoreFolder::clock());
     QVERIFY(QFile::remove(dir.file()));
 
@@ -112,25 +103,51 @@ void TestTodoStore::operations() {
     int changed = 0;
     connect(&store, &TodoStore::objectWillChange, this, [&] { seen << store.state(); });
     connect(&store, &TodoStore::stateChanged, this, [&] { ++changed; });
-    const QString verb = operation.section(u' ', 0, 0);
-    const QString argument = operation.section(u' ', 1);
-    if (verb == "add")
-        store.add(argument);
-    else if (verb == "cycle")
-        store.cycle(idOf(argument));
-    else if (verb == "set")
-        store.setStatus(idOf(argument), *itemStatusFromText(argument.section(u' ', 1)));
-    else if (verb == "remove")
-        store.remove(idOf(argument));
+    const QUuid id = row < 0 ? QUuid::createUuid() : before.items.at(row).id;
+    QFETCH(Op, op);
+    if (op == Op::add)
+        store.add("N");
+    else if (op == Op::cycle)
+        store.cycle(id);
+    else if (op == Op::set)
+        store.setStatus(id, status);
+    else if (op == Op::remove)
+        store.remove(id);
     else
         store.archiveAndClear();
 
-    QCOMPARE(summary(store.state().items), after);
+    QTEST(summary(store.state().items), "after");
     QCOMPARE(seen.size(), notifications);
     QCOMPARE(changed, notifications);
     if (!seen.isEmpty())
-        QCOMPARE(seen.first(), stateOf(start));
+        QCOMPARE(seen.first(), before);
     QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
+}
+
+// Exactly Unicode category Z, the tab, U+000A..U+000D and U+0085 go, at the ends only.
+void TestTodoStore::addTrims_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept"); // empty: nothing added
+    QTest::newRow("spaces") << "   Buy milk\n"
+                            << "Buy milk";
+    QTest::newRow("separators and U+0085") << "\u00a0\u2028\u3000\u0085\u2002x\u2029\u0085\u2009"
+                                           << "x";
+    QTest::newRow("inside kept") << " a\u00a0b\u2028c\u0085d "
+                                 << "a\u00a0b\u2028c\u0085d";
+    QTest::newRow("zero width space and U+FEFF are no space") << "\u200bx\ufeff"
+                                                              << "\u200bx\ufeff";
+    QTest::newRow("emoji at the ends kept whole") << " 😀 x 😀 "
+                                                  << "😀 x 😀";
+    QTest::newRow("blank") << "\t\u00a0\u2028\u3000\u0085\r\n\v\f"
+                           << "";
+}
+
+void TestTodoStore::addTrims() {
+    QFETCH(QString, typed);
+    StoreFolder dir;
+    TodoStore store(dir.path(), StoreFolder::clock());
+    store.add(typed);
+    QTEST(store.state().items.value(0).title, "kept");
 }
 
 void TestTodoStore::sortingKeepsTheOrderWithinAStatus() {
@@ -167,7 +184,7 @@ void TestTodoStore::flagsNotifyAndOnlyTheUserCallsTheHook() {
 
 void TestTodoStore::archiveKeepsTheNewest120DaysAndTheFlags() {
     StoreFolder dir;
-    TodoState state = stateOf("A/inProgress, B/done");
+    TodoState state = stateOf({p, d});
     for (int day = 0; day < 119; ++day)
         state.archive.append({QString::number(day), {}});
     QVERIFY(dir.setState(state));
@@ -192,7 +209,7 @@ void TestTodoStore::archiveKeepsTheNewest120DaysAndTheFlags() {
     QCOMPARE(willChange.size(), 0);
     QCOMPARE(archive.size(), TodoStore::archiveLimit);
     QCOMPARE(archive.at(0).date, "2025-06-03 01:35");
-    QCOMPARE(summary(archive.at(0).items), "next/open");
+    QCOMPARE(summary(archive.at(0).items), "nexto");
     QCOMPARE(archive.at(1), (ArchivedDay{"2025-06-03 01:35", state.items}));
     QCOMPARE(archive.at(119).date, "117");
     QVERIFY(store.state().items.isEmpty() && store.collapsed() && store.inputActive());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TodoState.h"
+#include "StateCodec.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -19,9 +19,11 @@ public:
     }
     [[nodiscard]] QStringList entries() const { return list(path()); }
     // todo.json decoded; nullopt when it is missing or unreadable.
-    [[nodiscard]] std::optional<TodoState> state() const { return TodoState::decode(read(file())); }
+    [[nodiscard]] std::optional<TodoState> state() const {
+        return StateCodec::decode(read(file()));
+    }
     [[nodiscard]] bool setState(const TodoState& state) const {
-        return write(file(), state.encode());
+        return write(file(), StateCodec::encode(state));
     }
 
     // Every name in a folder, hidden ones included, sorted.

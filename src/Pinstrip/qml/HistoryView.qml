@@ -14,23 +14,32 @@ Rectangle {
     implicitHeight: 420
     color: Theme.surface
 
-    Flickable {
-        id: scroller
+    // A list view, not a column of every card: only the cards in sight (and a screenful
+    // around them) exist, so a long archive costs memory only while it is scrolled through.
+    ListView {
+        id: days
         objectName: "scroller"
         anchors.fill: parent
-        contentWidth: width
-        contentHeight: stack.implicitHeight
+        topMargin: 16
+        bottomMargin: 16
+        leftMargin: 16
+        rightMargin: 16
+        spacing: 14
+        currentIndex: -1
         boundsBehavior: Flickable.StopAtBounds
         clip: true
         ScrollBar.vertical: ScrollBar {
             policy: ScrollBar.AsNeeded
         }
 
-        Column {
-            id: stack
-            width: scroller.width
-            padding: 16
+        model: ArchiveModel {
+            store: root.store
+        }
+
+        header: Column {
+            width: days.width - 32
             spacing: 14
+            bottomPadding: days.count > 0 ? 14 : 0
 
             Text {
                 objectName: "heading"
@@ -44,7 +53,7 @@ Rectangle {
             Text {
                 objectName: "emptyText"
                 visible: days.count === 0
-                width: stack.width - 32
+                width: parent.width
                 text: "Nothing archived yet. The archive button (📦) stores today's list and starts a fresh one."
                 wrapMode: Text.Wrap
                 textFormat: Text.PlainText
@@ -52,87 +61,80 @@ Rectangle {
                 font.family: Theme.fontFamily
                 font.pixelSize: 12
             }
+        }
 
-            Repeater {
-                id: days
-                model: ArchiveModel {
-                    store: root.store
+        delegate: Rectangle {
+            id: card
+            objectName: "card"
+
+            required property string date
+            required property int doneCount
+            required property int itemCount
+            required property var entries
+
+            width: days.width - 32
+            implicitHeight: cardStack.implicitHeight
+            height: implicitHeight
+            radius: 8
+            color: Theme.withOpacity(Theme.primary, 0.04)
+
+            Column {
+                id: cardStack
+                width: parent.width
+                padding: 10
+                spacing: 5
+
+                RowLayout {
+                    width: cardStack.width - 20
+
+                    Text {
+                        objectName: "stamp"
+                        text: card.date
+                        textFormat: Text.PlainText
+                        color: Theme.primary
+                        font.family: Theme.monoFamily
+                        font.pixelSize: 12
+                        font.weight: Font.DemiBold
+                    }
+                    Item {
+                        Layout.fillWidth: true
+                    }
+                    Text {
+                        objectName: "summary"
+                        text: card.doneCount + "/" + card.itemCount + " done"
+                        color: card.doneCount === card.itemCount ? Theme.green : Theme.secondary
+                        font.family: Theme.fontFamily
+                        font.pixelSize: 11
+                    }
                 }
 
-                delegate: Rectangle {
-                    id: card
-                    objectName: "card"
+                Repeater {
+                    model: card.entries
 
-                    required property string date
-                    required property int doneCount
-                    required property int itemCount
-                    required property var entries
+                    delegate: RowLayout {
+                        required property var modelData
 
-                    width: stack.width - 32
-                    implicitHeight: cardStack.implicitHeight
-                    height: implicitHeight
-                    radius: 8
-                    color: Theme.withOpacity(Theme.primary, 0.04)
+                        width: cardStack.width - 20
+                        spacing: 6
 
-                    Column {
-                        id: cardStack
-                        width: parent.width
-                        padding: 10
-                        spacing: 5
-
-                        RowLayout {
-                            width: cardStack.width - 20
-
-                            Text {
-                                objectName: "stamp"
-                                text: card.date
-                                textFormat: Text.PlainText
-                                color: Theme.primary
-                                font.family: Theme.monoFamily
-                                font.pixelSize: 12
-                                font.weight: Font.DemiBold
-                            }
-                            Item {
-                                Layout.fillWidth: true
-                            }
-                            Text {
-                                objectName: "summary"
-                                text: card.doneCount + "/" + card.itemCount + " done"
-                                color: card.doneCount === card.itemCount ? Theme.green : Theme.secondary
-                                font.family: Theme.fontFamily
-                                font.pixelSize: 11
-                            }
+                        SymbolIcon {
+                            objectName: "entryIcon"
+                            name: modelData.done ? "checkmark.circle.fill" : "circle"
+                            color: modelData.done ? Theme.green : Theme.secondary
+                            cutout: Qt.tint(Theme.surface, Theme.withOpacity(Theme.primary, 0.04))
+                            size: 10
                         }
-
-                        Repeater {
-                            model: card.entries
-
-                            delegate: RowLayout {
-                                required property var modelData
-
-                                width: cardStack.width - 20
-                                spacing: 6
-
-                                SymbolIcon {
-                                    objectName: "entryIcon"
-                                    name: modelData.done ? "checkmark.circle.fill" : "circle"
-                                    color: modelData.done ? Theme.green : Theme.secondary
-                                    cutout: Qt.tint(Theme.surface, Theme.withOpacity(Theme.primary, 0.04))
-                                    size: 10
-                                }
-                                Text {
-                                    objectName: "entryTitle"
-                                    Layout.fillWidth: true
-                                    text: modelData.title
-                                    textFormat: Text.PlainText
-                                    maximumLineCount: 1
-                                    elide: Text.ElideRight
-                                    color: Theme.primary
-                                    font.family: Theme.fontFamily
-                                    font.pixelSize: 11
-                                    font.strikeout: modelData.done
-                                }
-                            }
+                        Text {
+                            objectName: "entryTitle"
+                            Layout.fillWidth: true
+                            text: modelData.title
+                            textFormat: Text.PlainText
+                            maximumLineCount: 1
+                            elide: Text.ElideRight
+                            color: Theme.primary
+                            font.family: Theme.fontFamily
+                            font.pixelSize: 11
+                            font.strikeout: modelData.done
                         }
                     }
                 }

@@ -9,47 +9,38 @@ Item {
 
     required property string itemId
     required property string title
-    required property string status
+    required property int status
     property ItemListModel listModel
 
     readonly property bool hovering: hover.hovered
-    readonly property bool done: status === "done"
-    readonly property bool inProgress: status === "inProgress"
-    readonly property var appearance: ({
-            "open": {
-                "symbol": "circle",
-                "colour": Theme.secondary,
-                "tip": "Click: mark in progress",
-                "spoken": "open"
-            },
-            "inProgress": {
-                "symbol": "circle.lefthalf.filled",
-                "colour": Theme.yellow,
-                "tip": "Click: mark done",
-                "spoken": "in progress"
-            },
-            "done": {
-                "symbol": "checkmark.circle.fill",
-                "colour": Theme.green,
-                "tip": "Click: reopen",
-                "spoken": "done"
-            }
-        })[status] ?? ({ "symbol": "circle", "colour": Theme.secondary, "tip": "", "spoken": "" })
+    readonly property bool done: status === ItemListModel.Done
+    readonly property bool inProgress: status === ItemListModel.InProgress
+    readonly property var symbol: ["circle", "circle.lefthalf.filled", "checkmark.circle.fill"][status]
+    readonly property color statusColour: [Theme.secondary, Theme.yellow, Theme.green][status]
 
-    implicitHeight: content.implicitHeight + 10
-    opacity: done ? 0.55 : 1
+    implicitHeight: Math.max(content.implicitHeight + 2 * 5, Theme.minimumTarget)
 
     Accessible.role: Accessible.ListItem
     Accessible.name: title
-    Accessible.description: appearance.spoken
+    Accessible.description: Texts.statusNames[status]
 
     HoverHandler {
         id: hover
     }
 
+    // Drawn at full strength on a done row too, so the hover mark keeps its contrast.
     Rectangle {
+        objectName: "hoverTint"
         anchors.fill: parent
-        color: row.hovering ? Theme.white(0.05) : "transparent"
+        visible: row.hovering
+        color: Theme.hoverTint
+
+        Rectangle {
+            objectName: "hoverMark"
+            width: 2
+            height: parent.height
+            color: Theme.hoverMark
+        }
     }
 
     // The whole padded rectangle is the click target; the two buttons above it take their own
@@ -62,7 +53,7 @@ Item {
             if (mouse.button === Qt.RightButton)
                 menu.popup(row.status);
             else if (row.listModel)
-                row.listModel.cycle(row.itemId);
+                row.listModel.cycleClicked(row.itemId, mapToItem(null, mouse.x, mouse.y));
         }
     }
 
@@ -79,29 +70,29 @@ Item {
     }
 
     // The status icon, the title taking the width that is left, then the badge and the remove
-    // button while shown, all centred on the tallest of them; sizes rounded up and places at
-    // whole pixels, as a row layout would have them.
+    // button while shown, all centred on the tallest of them.
     Item {
         id: content
         x: 12
-        width: parent.width - 24
+        width: parent.width - 2 * x
         implicitHeight: Math.ceil(Math.max(statusIcon.implicitHeight, titleText.implicitHeight,
                                            nowBadge.visible ? nowBadge.implicitHeight : 0,
                                            removeButton.visible ? removeButton.implicitHeight : 0))
         height: implicitHeight
         anchors.verticalCenter: parent.verticalCenter
+        opacity: row.done ? 0.55 : 1
 
         IconButton {
             id: statusIcon
             objectName: "statusIcon"
-            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
-            symbol: row.appearance.symbol
-            color: row.appearance.colour
-            tip: row.appearance.tip
+            y: Theme.centred(content.height, implicitHeight)
+            symbol: row.symbol
+            color: row.statusColour
+            tip: Texts.clickTips[row.status]
             size: 12
-            onClicked: {
+            onClicked: at => {
                 if (row.listModel)
-                    row.listModel.cycle(row.itemId);
+                    row.listModel.cycleClicked(row.itemId, at);
             }
         }
 
@@ -109,7 +100,7 @@ Item {
             id: titleText
             objectName: "title"
             x: statusIcon.width + 8
-            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
+            y: Theme.centred(content.height, implicitHeight)
             width: (nowBadge.visible ? nowBadge.x - 8 : removeButton.visible ? removeButton.x - 8 : content.width) - x
             text: row.title
             textFormat: Text.PlainText
@@ -128,19 +119,20 @@ Item {
             id: nowBadge
             objectName: "nowBadge"
             x: (removeButton.visible ? removeButton.x - 8 : content.width) - width
-            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
+            y: Theme.centred(content.height, implicitHeight)
             visible: row.inProgress && !row.hovering
-            implicitWidth: badgeText.implicitWidth + 8
-            implicitHeight: badgeText.implicitHeight + 3
+            implicitWidth: badgeText.implicitWidth + 2 * 4
+            implicitHeight: badgeText.implicitHeight + 2 * 1.5
             width: Math.ceil(implicitWidth)
             height: Math.ceil(implicitHeight)
             radius: height / 2
-            color: Theme.withOpacity(Theme.yellow, 0.15)
+            color: Theme.badgeFill
 
             Text {
                 id: badgeText
+                objectName: "nowText"
                 anchors.centerIn: parent
-                text: "now"
+                text: Texts.now
                 color: Theme.yellow
                 font.family: Theme.fontFamily
                 font.pixelSize: 8
@@ -152,13 +144,15 @@ Item {
             id: removeButton
             objectName: "removeButton"
             x: content.width - width
-            y: Math.round((content.height - Math.ceil(implicitHeight)) / 2)
+            y: Theme.centred(content.height, implicitHeight)
             visible: row.hovering
             symbol: "xmark"
             color: Theme.tertiary
             size: 8
             weight: Font.Bold
-            tip: "Remove"
+            // Reaches 8 past the glyph: up to the title's end, and no further than the row.
+            targetSize: Theme.minimumTarget
+            tip: Texts.removeTip
             onClicked: {
                 if (row.listModel)
                     row.listModel.remove(row.itemId);

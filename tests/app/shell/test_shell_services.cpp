@@ -155,9 +155,9 @@ private slots:
     void trayTitles_data() {
         QTest::addColumn<TrayMenu::State>("state");
         QTest::addColumn<QString>("summon");
-        const QString plain = "Summon on Double-⌥|";
+        const QString plain = "Summon on Double-Alt|";
         const QString needs =
-            "Summon on Double-⌥ — needs Accessibility|Open Accessibility Settings…|";
+            "Summon on Double-Alt — needs Accessibility|Open Accessibility Settings…|";
         using S = TrayMenu::State; // shown, double tap, monitor exists, monitor active, login
         // clang-format off
         QTest::newRow("first run, monitor waiting") << S{true, true, true, false, false} << needs;
@@ -186,7 +186,7 @@ private slots:
         }
         QCOMPARE(titles.join('|'),
                  (state.panelVisible ? "Hide" : "Show") +
-                     QString(" Strip|Add Item (⌃⌥T)|Archive All & Start Fresh|Archive…|-|") +
+                     QString(" Strip|Add Item (Ctrl+Alt+T)|Archive All & Start Fresh|Archive…|-|") +
                      "Reset Position|" + summon +
                      "Launch at Login|-|Check for Updates…|About Pinstrip|Quit Pinstrip");
     }

@@ -1,17 +1,56 @@
 #include "RowMenu.h"
+#include "StatusItem.h"
 #include "ViewHarness.h"
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cmath>
 
 Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
 using V = ViewHarness;
+
+namespace {
+
+QColor colourOf(const QObject* item, const char* property = "color") {
+    return item->property(property).value<QColor>();
+}
+
+// `top` as drawn over the opaque `bottom`, with the opacity of the item it belongs to.
+QColor over(const QColor& top, const QColor& bottom, qreal opacity = 1) {
+    const qreal a = top.alphaF() * opacity;
+    return QColor::fromRgbF(top.redF() * a + bottom.redF() * (1 - a),
+                            top.greenF() * a + bottom.greenF() * (1 - a),
+                            top.blueF() * a + bottom.blueF() * (1 - a));
+}
+
+qreal effectiveOpacity(const QQuickItem* item) {
+    return item ? item->opacity() * effectiveOpacity(item->parentItem()) : 1;
+}
+
+// WCAG 2 contrast ratio of two opaque colours.
+qreal contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](qreal v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const qreal la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
 
 // The strip's content view and the archive window.
 class TestViews : public QObject {
@@ -166,8 +205,9 @@ private slots:
             QCOMPARE(V::text(V::child(view.rows().at(0), "title")), added);
     }
 
-    // Within the limit nothing scrolls and every row adds height; beyond it the strip is
-    // exactly as tall as the limit, the header and input row stay in it and the rows scroll.
+    // Within the limit nothing scrolls and every row adds height; beyond it the strip is exactly
+    // as tall as the limit, the header and input row stay in it, and the rows scroll and show
+    // that they do. An entry typed into the input row is scrolled into view.
     void heightLimit_data() {
         QTest::addColumn<bool>("typing");
         QTest::addColumn<int>("spare");
@@ -186,16 +226,33 @@ private slots:
         const qreal limit = natural + spare;
         view.root()->setProperty("maxHeight", limit);
         const bool scrolls = spare < 0;
+        QQuickItem* list = V::child(view.root(), "list");
         QCOMPARE(view.root()->implicitHeight(), scrolls ? limit : natural);
-        QCOMPARE(V::child(view.root(), "list")->property("interactive").toBool(), scrolls);
+        QCOMPARE(list->property("interactive").toBool(), scrolls);
+        QCOMPARE(bool(view.find("scrollIndicator")), scrolls);
         QCOMPARE(view.find("header")->mapToItem(view.root(), QPointF()).y(), 0.0);
         if (QQuickItem* input = view.find("inputRow"))
             QVERIFY(input->mapToItem(view.root(), QPointF(0, input->height())).y() <=
                     view.root()->implicitHeight());
-        view.store().add("one more");
-        V::settle();
-        const qreal grown = natural + view.rows().constLast()->height() + 1;
-        QCOMPARE(view.root()->implicitHeight(), scrolls ? limit : qMin(grown, limit));
+        const qreal rowHeight = view.rows().constLast()->height();
+        if (typing) {
+            view.type("one more");
+            QTest::keyClick(&view.window(), Qt::Key_Return);
+        } else {
+            view.store().add("one more");
+        }
+        QCOMPARE(view.root()->implicitHeight(), qMin(natural + rowHeight + 1, limit));
+        QCOMPARE(bool(view.find("scrollIndicator")), natural + rowHeight + 1 > limit);
+        const auto shown = [&] {
+            const QList<QQuickItem*> rows = view.rows();
+            return std::any_of(rows.cbegin(), rows.cend(), [&](QQuickItem* row) {
+                const qreal top = row->mapToItem(list, QPointF()).y();
+                return V::text(V::child(row, "title")) == "one more" && top >= 0 &&
+                       top + row->height() <= list->height();
+            });
+        };
+        if (typing)
+            QTRY_VERIFY(shown());
     }
 
     // Without a limit from the host the screen's work area is the limit, and rows beyond it
@@ -302,6 +359,130 @@ private slots:
         const QFontMetricsF metrics(text->property("font").value<QFont>());
         QVERIFY2(row->height() < view.rows().at(1)->height() + 2.5 * metrics.height(),
                  qPrintable(QString::number(row->height())));
+    }
+
+    // Keys carry the names a Linux keyboard shows, and the empty row's hint reads as text.
+    void keyNames() {
+        V view("ContentView");
+        QCOMPARE(view.find("addButton")->property("tip").toString(), "Add (Ctrl+Alt+T)");
+        QQuickItem* keys = view.find("summonKeys");
+        QCOMPARE(V::text(keys), "Ctrl+Alt+T");
+        QVERIFY(keys->property("font").value<QFont>().pixelSize() >= 11);
+        QCOMPARE(StatusItem::toolTip, "Pinstrip — today's list, pinned above everything. "
+                                      "Double-tap Alt to summon.");
+    }
+
+    // Cycling re-sorts the rows. A quick second click at the same spot is meant for the entry
+    // the first click hit, not for the one that slid under the pointer; a late one, or one
+    // elsewhere, acts where it lands.
+    void secondClick_data() {
+        QTest::addColumn<int>("interval"); // the double-click interval, ms
+        QTest::addColumn<int>("second");   // the row clicked second; -1: the first click's spot
+        QTest::addColumn<QString>("after");
+        QTest::newRow("quick, same spot") << 60000 << -1 << "ood";
+        QTest::newRow("late, same spot") << 0 << -1 << "dpd";
+        QTest::newRow("quick, elsewhere") << 60000 << 2 << "doo";
+    }
+    void secondClick() {
+        QFETCH(int, interval);
+        QFETCH(int, second);
+        QStyleHints* hints = QGuiApplication::styleHints();
+        const int before = hints->mouseDoubleClickInterval();
+        hints->setMouseDoubleClickInterval(interval);
+        const auto restore = qScopeGuard([&] { hints->setMouseDoubleClickInterval(before); });
+        const TodoState state = V::stateOf("pod");
+        V view("ContentView", state);
+        const QPoint spot = view.rows().at(0)->mapToScene(QPointF(150, 10)).toPoint();
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {}, spot);
+        // The open entry has slid into the place of the one now done.
+        QTRY_COMPARE(view.rows().at(0)->property("itemId").toString(), state.items[1].idText());
+        QTRY_COMPARE(view.rows().at(0)->y(), 0.0);
+        QQuickItem* target = second < 0 ? nullptr : view.rows().at(second);
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {},
+                          target ? target->mapToScene(QPointF(150, 10)).toPoint() : spot);
+        QStringList statuses;
+        for (const TodoItem& entry : state.items)
+            for (const TodoItem& now : view.store().state().items)
+                if (now.id == entry.id)
+                    statuses.append(now.status == ItemStatus::done         ? "d"
+                                    : now.status == ItemStatus::inProgress ? "p"
+                                                                           : "o");
+        QTEST(statuses.join(QString()), "after");
+    }
+
+    // The remove button is at least 24 by 24, inside its own row, clear of the status icon and
+    // the title, and a click on its edge removes without cycling.
+    void removeTarget() {
+        TodoState state = V::stateOf("po");
+        state.items[1].title = QString("a title long enough to wrap onto a second line ").repeated(2);
+        V view("ContentView", state);
+        for (QQuickItem* row : view.rows()) {
+            view.hover(row);
+            const auto scene = [row](const char* name, const char* inner = nullptr) {
+                QQuickItem* item = V::child(row, name);
+                if (inner)
+                    item = V::child(item, inner);
+                return item->mapRectToScene(item->boundingRect());
+            };
+            const QRectF hit = scene("removeButton", "target");
+            QVERIFY2(hit.width() >= 24 && hit.height() >= 24, qPrintable(QString::number(hit.height())));
+            QVERIFY(row->mapRectToScene(row->boundingRect()).contains(hit));
+            QVERIFY(!hit.intersects(scene("statusIcon", "target")));
+            QVERIFY(!hit.intersects(scene("title")));
+        }
+        QQuickItem* row = view.rows().at(0);
+        view.hover(row);
+        const QRectF hit = V::child(V::child(row, "removeButton"), "target")
+                               ->mapRectToScene(QRectF(0, 0, 24, 24));
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {}, (hit.topLeft() + QPointF(1, 1)).toPoint());
+        QCOMPARE(view.store().state().items.size(), 1);
+        QCOMPARE(view.store().state().items.at(0).status, ItemStatus::open);
+    }
+
+    // On a light and a dark desktop: text 4.5:1 against what lies behind it, the marks of the
+    // hovered row and of the input field 3:1, and an edge that parts a translucent strip from
+    // what lies behind it.
+    void contrast_data() {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor("#efefef") << QColor(Qt::black);
+        QTest::newRow("dark") << QColor("#353535") << QColor(Qt::white);
+    }
+    void contrast() {
+        QFETCH(QColor, window);
+        QFETCH(QColor, text);
+        const QPalette before = QGuiApplication::palette();
+        QPalette palette = before;
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, text);
+        QGuiApplication::setPalette(palette);
+        const auto restore = qScopeGuard([&] { QGuiApplication::setPalette(before); });
+        V view("ContentView", V::stateOf("pod")), empty("ContentView");
+        view.store().setInputActive(true);
+        const auto drawn = [&](const QQuickItem* item, const QColor& behind,
+                               const char* property = "color") {
+            return over(colourOf(item, property), behind, effectiveOpacity(item));
+        };
+        const auto at = [&](int row, const char* name) { return V::child(view.rows().at(row), name); };
+        QList<std::tuple<const char*, QColor, QColor, qreal>> checks;
+        view.hover(view.rows().at(2));
+        const QColor doneTint = drawn(at(2, "hoverTint"), window);
+        checks.append({"hover mark of a done row", drawn(at(2, "hoverMark"), doneTint), doneTint, 3});
+        view.hover(view.rows().at(1));
+        const QColor tint = drawn(at(1, "hoverTint"), window);
+        checks.append({"hover mark", drawn(at(1, "hoverMark"), tint), tint, 3});
+        checks.append({"hovered title", drawn(at(1, "title"), tint), tint, 4.5});
+        const QColor badge = drawn(at(0, "nowBadge"), window);
+        checks.append({"now", drawn(at(0, "nowText"), badge), badge, 4.5});
+        QQuickItem* field = view.find("fieldBackground");
+        const QColor fill = drawn(field, window);
+        checks.append({"field outline", over(colourOf(field->property("border").value<QObject*>()), window), window, 3});
+        checks.append({"placeholder", drawn(view.find("placeholder"), fill), fill, 4.5});
+        checks.append({"summon keys", drawn(empty.find("summonKeys"), window), window, 4.5});
+        checks.append({"strip edge", over(colourOf(view.find("edge")->property("border").value<QObject*>()), window), window, 1.5});
+        for (const auto& [name, front, back, minimum] : checks)
+            QVERIFY2(contrast(front, back) >= minimum,
+                     qPrintable(QString("%1: %2").arg(name).arg(contrast(front, back))));
     }
 
     // Archiving while the window is open shows at once, newest on top, and equal stamps stay

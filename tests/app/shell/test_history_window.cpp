@@ -1,0 +1,74 @@
+#include "HistoryWindow.h"
+#include "StoreFolder.h"
+#include "TodoStore.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QSGRendererInterface>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(PinstripPlugin)
+
+namespace {
+
+// Items alive in the window's scene, delegates included.
+int liveItems(const QQuickItem* item) {
+    int count = 0;
+    for (const QQuickItem* child : item->childItems())
+        count += 1 + liveItems(child);
+    return count;
+}
+
+} // namespace
+
+class TestHistoryWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+
+    // Days archived while the window is closed cost it nothing, and once its page is full an
+    // open window holds no more items however long the archive grows. Every way of closing
+    // hides it, and it comes back where it was left.
+    void heldItemsStayFlatAcrossOpenAndClose() {
+        StoreFolder folder;
+        TodoStore store(folder.path(), StoreFolder::clock());
+        QQmlEngine engine;
+        HistoryWindow window(engine, store);
+        const QPoint leftAt(123, 77);
+        QList<int> open;
+        QList<int> closed;
+        for (int round = 0; round < 12; ++round) {
+            for (int i = 0; i < 8; ++i)
+                store.add(QStringLiteral("round %1 entry %2").arg(round).arg(i));
+            store.archiveAndClear();
+            window.present();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            if (round == 0)
+                window.setPosition(leftAt);
+            QCOMPARE(window.position(), leftAt);
+            QVERIFY(!window.icon().isNull());
+            open << liveItems(window.contentItem());
+            switch (round % 3) {
+            case 0:
+                QTest::keyClick(&window, Qt::Key_Escape);
+                break;
+            case 1:
+                QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+                break;
+            default:
+                window.close();
+            }
+            QTRY_VERIFY(!window.isVisible());
+            store.add(QStringLiteral("archived while closed"));
+            store.archiveAndClear();
+            closed << liveItems(window.contentItem());
+        }
+        QCOMPARE(closed, QList<int>(closed.size(), closed.first()));
+        QCOMPARE(open.mid(4), QList<int>(open.size() - 4, open.at(4)));
+    }
+};
+
+QTEST_MAIN(TestHistoryWindow)
+#include "test_history_window.moc"
