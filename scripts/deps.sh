@@ -16,6 +16,9 @@ packages=(
     fonts-noto-color-emoji fonts-dejavu-core
     # tests: display, window manager, tray host, compositor, input and screenshots
     xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
+    # tests: a second desktop, Xfce (compositing window manager, panel with its status tray,
+    # its settings store and a private session bus)
+    xfwm4 xfce4-panel xfconf dbus-x11 dbus-bin python3
     # the soak benchmark's private session bus
     dbus-daemon
     # a second desktop to try on: Xfce's window manager and panel with its status tray

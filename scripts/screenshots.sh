@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the strip and the archive window under Xvfb (openbox, tint2, xcompmgr) into
-# screenshots/*.png, starting pinstrip against prepared lists in a throw-away home.
+# Renders the strip and the archive window on a throw-away Xfce desktop (xfwm4's compositor,
+# the panel's status tray) into screenshots/*.png, starting pinstrip against prepared lists in a
+# throw-away home.
 # Use: scripts/screenshots.sh <path to the pinstrip executable>
 set -euo pipefail
 pinstrip=$(realpath "${1:?usage: scripts/screenshots.sh <pinstrip executable>}")
@@ -20,8 +21,10 @@ stop_app() {
     fi
 }
 trap 'stop_app; xsession_stop; rm -rf "$work"' EXIT
-xsession_start --tray --compositor
-xsetroot -solid '#6d8fb3'
+mkdir -p "$work/session/config" "$work/session/runtime"
+chmod 700 "$work/session/runtime"
+XDG_CONFIG_HOME=$work/session/config XDG_RUNTIME_DIR=$work/session/runtime xsession_start --desktop xfce
+xsession_backdrop '#6d8fb3'
 
 item() { # id-suffix title status
     printf '        {\n          "id": "5B1E3C0A-7F2D-4E61-9A8B-0C1D2E3F4A%s",\n          "title": "%s",\n          "status": "%s"\n        }' "$1" "$2" "$3"
@@ -50,7 +53,7 @@ start_app() { # todo.json content (may be empty)
     chmod 700 "$home/runtime"
     if [ -n "$1" ]; then printf '%s' "$1" >"$home/data/Pinstrip/todo.json"; fi
     HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/runtime \
-        DBUS_SESSION_BUS_ADDRESS=disabled: "$pinstrip" >/dev/null 2>&1 &
+        "$pinstrip" >/dev/null 2>&1 &
     app_pid=$!
     xsession_wait 10 xdotool search --onlyvisible --name '^Pinstrip$'
     strip=$(xdotool search --onlyvisible --name '^Pinstrip$' | head -1)
@@ -89,18 +92,9 @@ shoot_strip all-done.png
 stop_app
 
 start_app "$(state "" "$archive")"
-tray=""
-# The tray icon is the embedded window of ours without a title.
-for w in $(xdotool search --classname pinstrip); do
-    if xprop -id "$w" WM_NAME 2>/dev/null | grep -q '= *$'; then
-        tray=$w
-    fi
-done
-[ -n "$tray" ] || { echo "screenshots: no tray icon" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3
-sleep 0.6
-xdotool key Down Down Down Down Return # "Archive…"
+xsession_wait 10 xsession_sni_service "$app_pid"
+xsession_dbusmenu_click "$(xsession_sni_service "$app_pid")" "Archive…" ||
+    { echo "screenshots: the tray menu has no \"Archive…\"" >&2; exit 1; }
 xsession_wait 10 xdotool search --onlyvisible --name 'Pinstrip — Archive'
 sleep 1
 history=$(xdotool search --onlyvisible --name 'Pinstrip — Archive' | head -1)

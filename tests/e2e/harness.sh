@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Shared helpers of the end-to-end scenarios (and the summon benchmark): a private X display with
-# openbox and tint2, a target window that logs what is typed into it, and the real pinstrip.
+# Shared helpers of the end-to-end scenarios (and the summon benchmark): a private desktop from
+# scripts/xsession.sh, a target window that logs what is typed into it, and the real pinstrip.
 # Expects PINSTRIP and XTOOL and the private folders of tests/run-isolated.sh. Every process
 # started here is stopped by its PID.
 set -euo pipefail
+# shellcheck source=scripts/xsession.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xsession.sh"
 
-E2E_PIDS=()
 PINSTRIP_PID=
 E2E_DIR=$PINSTRIP_TEST_ROOT
+XSESSION_LOG=$E2E_DIR/helpers.log
 TYPED=$E2E_DIR/typed.txt
 SETTINGS=$XDG_CONFIG_HOME/Pinstrip/Pinstrip.conf
 TODO=$XDG_DATA_HOME/Pinstrip/todo.json
@@ -16,57 +18,28 @@ export QT_QPA_PLATFORM=xcb
 
 e2e_fail() {
     echo "FAIL: $*" >&2
-    tail -n 40 "$APP_LOG" "$E2E_DIR/helpers.log" >&2 2>/dev/null || true
+    tail -n 40 "$APP_LOG" "$XSESSION_LOG" >&2 2>/dev/null || true
     exit 1
 }
 
-e2e_wait() { # <seconds> <command...>: polls until the command succeeds
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
+e2e_wait() { xsession_wait "$@"; }
 
-e2e_spawn() { # <command...>: in the background, PID in E2E_SPAWNED
-    "$@" >>"$E2E_DIR/helpers.log" 2>&1 &
-    E2E_SPAWNED=$!
-    E2E_PIDS+=("$E2E_SPAWNED")
-}
-
-e2e_stop_all() {
-    local i
+e2e_stop_pinstrip() {
     [ -z "$PINSTRIP_PID" ] || { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
-    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
-        { kill "${E2E_PIDS[$i]}" && wait "${E2E_PIDS[$i]}"; } 2>/dev/null || true
-    done
-    E2E_PIDS=()
+    PINSTRIP_PID=
 }
-trap e2e_stop_all EXIT
+trap 'e2e_stop_pinstrip; xsession_stop' EXIT
 
-# Xvfb picks a free display itself, so runs side by side never share one. Should a stranger's
-# window manager still turn up on it, the caller starts another.
-e2e_start_display_and_wm() {
-    : >"$E2E_DIR/display"
-    e2e_spawn Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$E2E_DIR/display"
-    e2e_wait 20 test -s "$E2E_DIR/display" || e2e_fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
-    e2e_wait 10 xdpyinfo || e2e_fail "display $DISPLAY does not answer"
-    e2e_spawn openbox
-    e2e_wait 10 sh -c "kill -0 $E2E_SPAWNED &&
-        xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" && return 0
-    e2e_stop_all
-    return 1
-}
-
-e2e_start_desktop() {
-    e2e_start_display_and_wm || e2e_start_display_and_wm || e2e_fail "openbox did not start"
-    e2e_spawn tint2
-    e2e_wait 10 sh -c 'xprop -root _NET_WORKAREA | grep -qv "0, 0, 1440, 900"' ||
-        e2e_fail "tint2 did not start"
+E2E_DESKTOP=openbox
+e2e_start_desktop() { # [xfce]: openbox with tint2 unless told otherwise
+    E2E_DESKTOP=${1:-openbox}
+    if [ "$E2E_DESKTOP" = xfce ]; then
+        xsession_start --desktop xfce || e2e_fail "Xfce did not start"
+    else
+        xsession_start --tray || e2e_fail "openbox did not start"
+    fi
     : >"$TYPED"
-    e2e_spawn "$XTOOL" target "$TYPED"
+    xsession_spawn "$XTOOL" target "$TYPED"
     e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
     TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
     e2e_focus_target
@@ -78,15 +51,33 @@ e2e_focus_target() {
 }
 
 e2e_start_pinstrip() {
+    [ "$E2E_DESKTOP" = openbox ] || e2e_panel_shot "$E2E_DIR/panel-empty.png"
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
     e2e_wait 20 e2e_find tray || e2e_fail "no tray icon"
 }
 
+e2e_panel_shot() { # <file>: the top panel, the strip below it left out
+    local top
+    top=$(xprop -root _NET_WORKAREA | awk -F', ' '{ print $2 }')
+    import -window root -crop "${XSESSION_WIDTH}x$top+0+0" +repage "$1"
+}
+
 # Pinstrip's windows carry its class: the strip is its utility window, a popup menu an
-# override-redirect child of the root, and the tray icon the one embedded into the tray host.
-e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY
+# override-redirect child of the root, and on openbox the tray icon the one embedded into the
+# tray host. Xfce's status tray draws the icon itself: there it is the item Pinstrip registered
+# with the StatusNotifierWatcher, found on screen where the panel changed since Pinstrip started.
+e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY (and TRAY_AT "x y", the icon's centre)
     local w info
+    if [ "$1" = tray ] && [ "$E2E_DESKTOP" = xfce ]; then
+        SNI=$(xsession_sni_service "$PINSTRIP_PID") || return 1
+        e2e_panel_shot "$E2E_DIR/panel.png"
+        TRAY_AT=$(/usr/bin/convert "$E2E_DIR/panel-empty.png" "$E2E_DIR/panel.png" -compose difference \
+            -composite -threshold 10% -format '%@' info: 2>/dev/null | awk -F'[x+]' '$1 > 4 && $2 > 4 {
+                print $3 + int($1 / 2), $4 + int($2 / 2) }')
+        [ -n "$TRAY_AT" ]
+        return
+    fi
     for w in $(xdotool search --onlyvisible --classname '^pinstrip$' 2>/dev/null); do
         info=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null &&
             xwininfo -stats -children -id "$w" 2>/dev/null) || continue
@@ -94,8 +85,13 @@ e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY
         strip) grep -q UTILITY <<<"$info" && { STRIP=$w; return 0; } ;;
         menu) grep -q 'Override Redirect State: yes' <<<"$info" &&
             grep -q 'Parent window id: .*(the root window)' <<<"$info" && { MENU=$w; return 0; } ;;
-        tray) grep -q -e UTILITY -e 'Parent window id: .*(the root window)' <<<"$info" ||
-            { TRAY=$w; return 0; } ;;
+        tray) grep -q -e UTILITY -e 'Parent window id: .*(the root window)' <<<"$info" || {
+            TRAY=$w
+            local X Y WIDTH HEIGHT SCREEN WINDOW
+            eval "$(xdotool getwindowgeometry --shell "$TRAY")"
+            TRAY_AT="$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+            return 0
+        } ;;
         esac
     done
     return 1
@@ -122,10 +118,10 @@ e2e_expect_setting() { # <key> <value>
 
 e2e_click_tray() { # <button>
     e2e_find tray || e2e_fail "no tray icon"
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$TRAY")"
+    local x y
+    read -r x y <<<"$TRAY_AT"
     # The icon reacts only to a pointer that entered it since the last click, and two left
     # clicks closer than the double-click interval would read as one double click.
-    xdotool mousemove $((X - 200)) $((Y - 200)) sleep 0.3 \
-        mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) sleep 0.2 click "$1"
+    xdotool mousemove $((x < 200 ? x + 200 : x - 200)) $((y < 200 ? y + 200 : y - 200)) sleep 0.3 \
+        mousemove "$x" "$y" sleep 0.2 click "$1"
 }

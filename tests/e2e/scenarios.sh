@@ -40,13 +40,48 @@ double_tap() { e2e_keys +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L;
 control_alt_t() { e2e_keys +Control_L +Alt_L t -Alt_L -Control_L; }
 todo_has() { grep -q "\"title\": *\"$1\"" "$TODO"; }
 
-# Menu rows with double tap available: Show/Hide, Add Item, Archive All, Archive…, Reset
-# Position, Summon on Double-⌥, Launch at Login, Check for Updates, About, Quit.
-pick_from_menu() { # <keys that select the entry...>
-    e2e_click_tray 3
-    e2e_wait 5 e2e_find menu || e2e_fail "right click opened no menu"
-    e2e_keys "$@" Return
-    e2e_wait 5 sh -c "! xwininfo -id $MENU | grep -q IsViewable" || e2e_fail "the menu stayed open"
+# The strip floats on every workspace, out of taskbars and pagers, after every map. A window
+# manager that has no sticky state (openbox) keeps only _NET_WM_DESKTOP for it.
+strip_has_hints() {
+    e2e_find strip || return 1
+    HINTS="$(xprop -id "$STRIP" _NET_WM_STATE _NET_WM_DESKTOP)"
+    local hint hints="SKIP_TASKBAR SKIP_PAGER ABOVE"
+    xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE_STICKY && hints+=" STICKY"
+    for hint in $hints; do
+        grep -q "_NET_WM_STATE_$hint" <<<"$HINTS" || return 1
+    done
+    grep -q '_NET_WM_DESKTOP(CARDINAL) = 4294967295$' <<<"$HINTS"
+}
+
+on_workspace() { # <number from 0>
+    xdotool set_desktop "$1" &&
+        xprop -root _NET_CURRENT_DESKTOP | grep -q "= $1\$" && e2e_strip_shown
+}
+
+expect_on_every_workspace() { # <after what>
+    e2e_wait 5 strip_has_hints || e2e_fail "the strip's hints $1 are: ${HINTS:-none, not shown}"
+    local workspace
+    for workspace in 2 1 0; do
+        e2e_wait 5 on_workspace $workspace || e2e_fail "the strip is not on workspace $workspace $1"
+    done
+    e2e_focus_target
+}
+
+# Whatever held the keyboard last, a summon ends with the strip's field taking the typing.
+expect_summon_after_click_elsewhere() { # <how to summon> <what that is>
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$TARGET")"
+    $1
+    expect_summoned "$2"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+    e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "a click did not give the target window the keyboard"
+    $1
+    expect_summoned "$2 after a click into another window"
+    xdotool type "call the bank $2"
+    e2e_keys Return
+    e2e_wait 5 todo_has "call the bank $2" || e2e_fail "typing after $2 did not reach the list"
+    ! grep -q bank "$TYPED" || e2e_fail "typing after $2 went to the other window"
+    dismiss
 }
 
 drag_strip() { # <dx> <dy>, by the strip's background
@@ -66,6 +101,7 @@ scenario_summon() {
     expect_default_corner
     e2e_expect_setting pinstrip.visible true
     e2e_focus_is "$TARGET" || e2e_fail "showing the strip at launch took the keyboard"
+    expect_on_every_workspace "at the first start"
 
     double_tap
     expect_summoned "Alt, Alt"
@@ -97,6 +133,26 @@ scenario_summon() {
         e2e_keys $lock
     done
 
+    # However a chord's keys are let go (xdotool lets go of the modifiers first), the double
+    # tap still works afterwards.
+    local order
+    for order in "Control_L Alt_L t" "Control_L t Alt_L" "Alt_L Control_L t" "Alt_L t Control_L" \
+        "t Control_L Alt_L" "t Alt_L Control_L"; do
+        # shellcheck disable=SC2086
+        e2e_keys +Control_L +Alt_L +t $(printf -- '-%s ' $order)
+        expect_summoned "Control-Alt-T let go as $order"
+        dismiss
+        double_tap
+        expect_summoned "Alt, Alt after Control-Alt-T let go as $order"
+        dismiss
+    done
+    e2e_keys +Control_L +Alt_L +x -Control_L -Alt_L -x
+    double_tap
+    expect_summoned "Alt, Alt after Control-Alt-X let go modifiers first"
+    dismiss
+    expect_summon_after_click_elsewhere control_alt_t Control-Alt-T
+    expect_summon_after_click_elsewhere double_tap "Alt, Alt"
+
     local before
     before=$(md5sum "$SETTINGS" "$TODO"; e2e_strip_corner)
     timeout 5 "$PINSTRIP" >>"$APP_LOG" 2>&1 || e2e_fail "a second launch did not leave with 0 at once"
@@ -110,7 +166,7 @@ scenario_summon() {
 # Another client owns Control-Alt-T: pinstrip keeps running and the double tap still works.
 scenario_hotkey_taken() {
     e2e_start_desktop
-    e2e_spawn "$XTOOL" grab
+    xsession_spawn "$XTOOL" grab
     e2e_wait 5 grep -q grabbed "$E2E_DIR/helpers.log" || e2e_fail "the other client could not grab"
     e2e_start_pinstrip
     e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
@@ -122,7 +178,8 @@ scenario_hotkey_taken() {
     expect_summoned "Alt, Alt while the hot key belongs to another client"
 }
 
-# The tray icon's clicks, dragging, the stored anchor over a restart, and the menu.
+# The tray icon's clicks, the strip's nature after a hide and a show, dragging, the stored anchor
+# over a restart, and the menu opening.
 scenario_tray_and_drag() {
     e2e_start_desktop
     e2e_start_pinstrip
@@ -133,6 +190,7 @@ scenario_tray_and_drag() {
     e2e_click_tray 1
     e2e_wait 5 e2e_strip_shown || e2e_fail "left click did not show the strip"
     e2e_expect_setting pinstrip.visible true
+    expect_on_every_workspace "after a hide and a show"
 
     local before moved
     before=$(e2e_strip_corner)
@@ -148,13 +206,114 @@ scenario_tray_and_drag() {
     [ "$(e2e_strip_corner)" = "$moved" ] ||
         e2e_fail "restart placed the strip at $(e2e_strip_corner), not $moved"
 
-    pick_from_menu Down Down Down Down Down # Reset Position
-    expect_default_corner
-    expect_anchor_at_strip
-    pick_from_menu Up # Quit Pinstrip
-    e2e_wait 10 sh -c "! kill -0 $PINSTRIP_PID" || e2e_fail "Quit Pinstrip did not quit"
-    wait "$PINSTRIP_PID" || e2e_fail "Quit Pinstrip did not exit with 0"
+    e2e_click_tray 3
+    e2e_wait 5 e2e_find menu || e2e_fail "right click opened no menu"
+    e2e_keys Escape
+    e2e_wait 5 sh -c "! xwininfo -id $MENU | grep -q IsViewable" || e2e_fail "the menu stayed open"
+}
+
+# The tray menu as a StatusNotifierItem host reads it, without asking for an update first.
+menu_reads() { MENU_READ=$(xsession_dbusmenu "$SNI" | cut -d' ' -f2-) && [ "$MENU_READ" = "$1" ]; }
+expect_menu() { # <when> <entries, one a line>
+    e2e_wait 5 menu_reads "$2" || e2e_fail "the tray menu $1 reads:
+${MENU_READ:-(nothing)}
+expected:
+$2"
+}
+
+menu_of() { # <Show|Hide> <x|space: double tap> <x|space: launch at login>
+    printf '%s\n' "$1 Strip" "Add Item (Ctrl+Alt+T)" "Archive All & Start Fresh" "Archive…" - \
+        "Reset Position" "[$2] Summon on Double-Alt" "[$3] Launch at Login" - \
+        "Check for Updates…" "About Pinstrip" "Quit Pinstrip"
+}
+
+pick() { # <title>
+    xsession_dbusmenu_click "$SNI" "$1" || e2e_fail "the tray menu has no entry \"$1\""
+}
+
+# The panel draws the menu itself: what changed on screen must be tall enough for every entry.
+panel_menu_shown() {
+    import -window root "$E2E_DIR/menu.png" &&
+        /usr/bin/convert "$E2E_DIR/before-menu.png" "$E2E_DIR/menu.png" -compose difference \
+            -composite -threshold 10% -format '%@' info: 2>/dev/null | awk -F'[x+]' '{ exit !($2 > 200) }'
+}
+
+corner_is() { [ "$(e2e_strip_corner)" = "$1" ]; }
+
+backdrop_is() { # <0 black|1 white>: a spot beside the strip and the target window shows it
+    [ "$(import -window root -crop 1x1+700+800 -format '%[fx:mean]' info:)" = "$1" ]
+}
+
+strip_mean_over() { # <black|white>: MEAN, the strip's brightness over a backdrop of that colour
+    local x y w h backdrop
+    xsession_backdrop "$1"
+    backdrop=$XSESSION_SPAWNED
+    e2e_wait 5 backdrop_is "$([ "$1" = white ] && echo 1 || echo 0)" || e2e_fail "no $1 backdrop"
+    read -r x y w h < <(e2e_strip_geometry)
+    MEAN=$(import -window root -crop "${w}x${h}+$x+$y" +repage -colorspace gray -format '%[fx:mean]' info:)
+    xsession_stop_one "$backdrop"
+}
+
+# Xfce: the strip shows on the current workspace with its tray icon; the menu is complete for a
+# host that never announces it opens it, and stays current; hiding and showing keeps the
+# window's nature; entries are picked by title.
+scenario_xfce_tray() {
+    e2e_start_desktop xfce
+    e2e_start_pinstrip
+    e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown at the first start"
+    expect_on_every_workspace "at the first start"
+    expect_menu "at the first start" "$(menu_of Hide x ' ')"
+
+    import -window root "$E2E_DIR/before-menu.png"
+    e2e_click_tray 3
+    e2e_wait 5 panel_menu_shown ||
+        e2e_fail "the panel's menu is not shown with all its entries (see $E2E_DIR/menu.png)"
+    e2e_keys Escape
+
+    e2e_click_tray 1
+    e2e_wait 5 e2e_strip_hidden || e2e_fail "left click did not hide the strip"
+    expect_menu "with the strip hidden" "$(menu_of Show x ' ')"
+    e2e_click_tray 1
+    expect_on_every_workspace "after a hide and a show"
+    pick "Hide Strip"
+    e2e_wait 5 e2e_strip_hidden || e2e_fail "\"Hide Strip\" did not hide the strip"
+    control_alt_t
+    expect_summoned "Control-Alt-T while hidden"
+    expect_on_every_workspace "after a hide and a summon"
+    dismiss
+
+    pick "Summon on Double-Alt"
+    expect_menu "with the double tap off" "$(menu_of Hide ' ' ' ')"
+    e2e_expect_setting pinstrip.doubleTapOption false
+
+    local first
+    first=$(e2e_strip_corner)
+    drag_strip -300 150
+    e2e_wait 5 eval '! corner_is "$first"' || e2e_fail "the drag did not move the strip"
+    pick "Reset Position"
+    e2e_wait 5 corner_is "$first" ||
+        e2e_fail "\"Reset Position\" put the strip at $(e2e_strip_corner), not $first"
+    pick "Quit Pinstrip"
+    e2e_wait 10 sh -c "! kill -0 $PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not quit"
+    wait "$PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not exit with 0"
     PINSTRIP_PID=
+}
+
+# Xfce: a summon after a click elsewhere takes the typing; under xfwm4's compositor the strip
+# lets the desktop shine through.
+scenario_xfce_summon() {
+    e2e_start_desktop xfce
+    e2e_start_pinstrip
+    e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
+    local dark light
+    strip_mean_over black
+    dark=$MEAN
+    strip_mean_over white
+    light=$MEAN
+    awk -v a="$dark" -v b="$light" 'BEGIN { exit !(b - a > 0.02) }' ||
+        e2e_fail "the strip is opaque: mean brightness $dark over black, $light over white"
+    expect_summon_after_click_elsewhere control_alt_t Control-Alt-T
+    expect_summon_after_click_elsewhere double_tap "Alt, Alt"
 }
 
 # Without X11 (a Wayland session, say) nothing system-wide can be watched or grabbed; the
