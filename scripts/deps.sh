@@ -16,6 +16,9 @@ packages=(
     fonts-noto-color-emoji fonts-dejavu-core
     # tests: display, window manager, tray host, compositor, input and screenshots
     xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
+    # tests: KDE Plasma (kwin_x11, kglobalaccel, Plasma's tray) and GNOME Shell on X11
+    dbus-x11 kwin-x11 plasma-workspace kded5 gnome-shell gnome-shell-extension-appindicator
+    gnome-settings-daemon
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

@@ -15,6 +15,7 @@ public:
     void prepareFloating(QWindow& window) override;
     [[nodiscard]] bool compositorActive() const override;
     void rememberActiveWindow(const QWindow& own) override;
+    void activate(const QWindow& window, quint32 userTime) override;
     void handBackKeyboard(const QWindow& own) override;
 
 private:
