@@ -70,9 +70,9 @@ bool AppDelegate::applicationDidFinishLaunching() {
     connect(m_panel.get(), &QWindow::visibleChanged, m_statusItem.get(), &StatusItem::refresh);
 
     const QPointer<AppDelegate> guard(this);
-    const auto summon = [guard] {
+    const auto summon = [guard](quint32 userTime) {
         if (guard)
-            guard->hotkeyPressed();
+            guard->hotkeyPressed(userTime);
     };
     m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
 
@@ -148,15 +148,17 @@ void AppDelegate::focusChanged(bool active) {
         m_windowSystem->rememberActiveWindow(*m_panel);
         m_panel->setAllowKey(true);
         m_panel->requestActivate();
+        m_windowSystem->activate(*m_panel, std::exchange(m_summonTime, 0));
     } else {
         m_panel->setAllowKey(false);
         m_windowSystem->handBackKeyboard(*m_panel);
     }
 }
 
-void AppDelegate::hotkeyPressed() {
+void AppDelegate::hotkeyPressed(quint32 userTime) {
     if (!m_panel)
         return;
+    m_summonTime = userTime;
     if (!m_panel->isVisible()) {
         relayout();
         m_panel->present();

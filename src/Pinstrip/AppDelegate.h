@@ -41,8 +41,9 @@ public:
     // read or written, and the caller exits.
     [[nodiscard]] bool applicationDidFinishLaunching();
 
-    // Summon: show the strip, expand it and give its input row the keyboard.
-    void hotkeyPressed();
+    // Summon: show the strip, expand it and give its input row the keyboard. `userTime` is the
+    // summoning key event's server time, 0 when no key event summoned.
+    void hotkeyPressed(quint32 userTime = 0);
     // Show or hide the strip and remember which.
     void togglePanel();
     [[nodiscard]] bool doubleTapEnabled() const { return m_preferences.doubleTapEnabled(); }
@@ -93,4 +94,5 @@ private:
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<UpdateCheck> m_updater;
     Dialogs m_dialogs;
+    quint32 m_summonTime = 0;
 };

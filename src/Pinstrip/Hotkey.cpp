@@ -2,23 +2,40 @@
 
 #include "platform/HotkeyBackend.h"
 
-Hotkey::Hotkey(QKeyCombination combination, std::function<void()> callback, QObject* parent)
+#include <QKeySequence>
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(lcSummon, "pinstrip.summon", QtWarningMsg)
+}
+
+Hotkey::Hotkey(QKeyCombination combination, Callback callback, QObject* parent)
     : Hotkey(combination, std::move(callback), &HotkeyBackend::create, parent) {}
 
-Hotkey::Hotkey(QKeyCombination combination, std::function<void()> callback,
-               const BackendFactory& makeBackend, QObject* parent)
-    : QObject(parent), m_callback(std::move(callback)),
-      m_backend(makeBackend(combination, [this] { pressed(); })) {}
+Hotkey::Hotkey(QKeyCombination combination, Callback callback, const BackendFactory& makeBackend,
+               QObject* parent)
+    : QObject(parent), m_combination(combination), m_callback(std::move(callback)),
+      m_backend(makeBackend(
+          combination, [this](quint32 userTime) { pressed(userTime); },
+          [this](const HotkeyStatus& status) { reported(status); })) {}
 
 Hotkey::~Hotkey() = default;
 
-bool Hotkey::registered() const {
-    return m_backend && m_backend->registered();
+QString Hotkey::statusText() const {
+    return m_status.text(QKeySequence(m_combination).toString(QKeySequence::NativeText));
 }
 
-void Hotkey::pressed() {
+void Hotkey::pressed(quint32 userTime) {
     // Never run the callback inside the platform's event handling: it may open windows and
     // take the keyboard. A call still queued when this object dies is dropped with it.
     QMetaObject::invokeMethod(
-        this, [this] { m_callback(); }, Qt::QueuedConnection);
+        this, [this, userTime] { m_callback(userTime); }, Qt::QueuedConnection);
+}
+
+void Hotkey::reported(const HotkeyStatus& status) {
+    if (status == m_status)
+        return;
+    m_status = status;
+    qCInfo(lcSummon).noquote() << statusText();
+    emit statusChanged();
 }

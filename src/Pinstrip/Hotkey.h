@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HotkeyStatus.h"
+
 #include <QKeyCombination>
 #include <QObject>
 #include <functional>
@@ -8,26 +10,37 @@
 class HotkeyBackend;
 
 // One system-wide shortcut, registered while the object lives. The callback always runs as a
-// queued call on the main thread. A refused registration (another program owns the shortcut)
-// is not an error: registered() then answers false and the shortcut never fires.
+// queued call on the main thread and gets the key event's X server time (0 when unknown), which
+// lets the window manager see the summon as the user's own action. The registration's outcome
+// arrives later (statusChanged); a refused one is not an error, the double tap still summons.
 class Hotkey : public QObject {
     Q_OBJECT
 
 public:
-    // Makes the platform half; gets the combination and the handler to call on each press.
+    using Callback = std::function<void(quint32 userTime)>;
     using BackendFactory = std::function<std::unique_ptr<HotkeyBackend>(
-        QKeyCombination combination, std::function<void()> pressed)>;
+        QKeyCombination combination, std::function<void(quint32)> pressed,
+        std::function<void(const HotkeyStatus&)> reported)>;
 
-    Hotkey(QKeyCombination combination, std::function<void()> callback, QObject* parent = nullptr);
-    Hotkey(QKeyCombination combination, std::function<void()> callback,
-           const BackendFactory& makeBackend, QObject* parent = nullptr);
+    Hotkey(QKeyCombination combination, Callback callback, QObject* parent = nullptr);
+    Hotkey(QKeyCombination combination, Callback callback, const BackendFactory& makeBackend,
+           QObject* parent = nullptr);
     ~Hotkey() override;
 
-    [[nodiscard]] bool registered() const;
+    [[nodiscard]] const HotkeyStatus& status() const { return m_status; }
+    // The status as one sentence naming the key ("Ctrl+Alt+T belongs to the desktop (GNOME:
+    // Terminal); double-tap Alt instead.").
+    [[nodiscard]] QString statusText() const;
+
+signals:
+    void statusChanged();
 
 private:
-    void pressed();
+    void pressed(quint32 userTime);
+    void reported(const HotkeyStatus& status);
 
-    std::function<void()> m_callback;
+    QKeyCombination m_combination;
+    Callback m_callback;
+    HotkeyStatus m_status;
     std::unique_ptr<HotkeyBackend> m_backend;
 };

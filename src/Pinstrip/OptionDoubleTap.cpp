@@ -2,10 +2,12 @@
 
 #include "platform/KeySource.h"
 
-OptionDoubleTap::OptionDoubleTap(std::function<void()> callback, QObject* parent)
+#include <cmath>
+
+OptionDoubleTap::OptionDoubleTap(Callback callback, QObject* parent)
     : OptionDoubleTap(std::move(callback), KeySource::create(), parent) {}
 
-OptionDoubleTap::OptionDoubleTap(std::function<void()> callback, std::unique_ptr<KeySource> source,
+OptionDoubleTap::OptionDoubleTap(Callback callback, std::unique_ptr<KeySource> source,
                                  QObject* parent)
     : QObject(parent), m_callback(std::move(callback)), m_source(std::move(source)) {}
 
@@ -72,9 +74,11 @@ void OptionDoubleTap::handle(const KeyReport& report, double at) {
         m_detector.cancel();
         return;
     case KeyReport::Kind::Flags:
-        if (m_detector.flagsChanged(report.modifierDown, report.otherModifiers, at))
+        if (m_detector.flagsChanged(report.modifierDown, report.otherModifiers, at)) {
+            const auto userTime = static_cast<quint32>(std::llround(at * 1000.0));
             QMetaObject::invokeMethod(
-                this, [this] { m_callback(); }, Qt::QueuedConnection);
+                this, [this, userTime] { m_callback(userTime); }, Qt::QueuedConnection);
+        }
         return;
     }
 }

@@ -11,17 +11,20 @@ class KeySource;
 struct KeyReport;
 
 // Watches either Alt (Option) key system-wide and posts the callback to the main thread on a
-// double tap. "Trusted" means a system-wide source of raw key events is available (XInput 2 on
-// X11); while it is not, start() polls for it every 2 s.
+// double tap, with the second tap's server time in milliseconds (the summon's user time). "Trusted"
+// means a system-wide source of raw key events is available (XInput 2 on X11); while it is not,
+// start() polls for it every 2 s.
 class OptionDoubleTap : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int pollIntervalMs = 2000;
 
-    explicit OptionDoubleTap(std::function<void()> callback, QObject* parent = nullptr);
+    using Callback = std::function<void(quint32 userTime)>;
+
+    explicit OptionDoubleTap(Callback callback, QObject* parent = nullptr);
     // With a given source of key reports; none means the session has no system-wide source.
-    OptionDoubleTap(std::function<void()> callback, std::unique_ptr<KeySource> source,
+    OptionDoubleTap(Callback callback, std::unique_ptr<KeySource> source,
                     QObject* parent = nullptr);
     ~OptionDoubleTap() override;
 
@@ -39,7 +42,7 @@ private:
     void install();
     void handle(const KeyReport& report, double at);
 
-    std::function<void()> m_callback;
+    Callback m_callback;
     TapDetector m_detector;
     std::unique_ptr<KeySource> m_source;
     std::unique_ptr<QTimer> m_pollTimer;

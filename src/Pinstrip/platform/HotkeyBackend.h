@@ -1,18 +1,27 @@
 #pragma once
 
+#include "HotkeyStatus.h"
+
 #include <QKeyCombination>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
-// The platform half of a global shortcut: holds the registration while it lives and calls the
-// press handler on the main thread, from inside the platform's event handling.
+// The platform half of a global shortcut: holds the registration while it lives. Registration
+// is asynchronous: `reported` runs on the main thread once the backend knows where it stands
+// (never from inside the constructor), and again should that change. `pressed` runs on the main
+// thread from inside the platform's event handling with the key event's X server time, or 0
+// when the platform gives none.
 class HotkeyBackend {
 public:
+    using Pressed = std::function<void(quint32 userTime)>;
+    using Reported = std::function<void(const HotkeyStatus& status)>;
+
     virtual ~HotkeyBackend() = default;
 
-    // The backend for this session, or none where global shortcuts cannot be registered.
+    // Chooses once, by session: KDE's global shortcut service on Plasma, an X11 key grab that
+    // first asks the desktop's own shortcut settings elsewhere on X11, and otherwise a backend
+    // that reports the key unavailable.
     [[nodiscard]] static std::unique_ptr<HotkeyBackend> create(QKeyCombination combination,
-                                                               std::function<void()> pressed);
-
-    [[nodiscard]] virtual bool registered() const = 0;
+                                                               Pressed pressed, Reported reported);
 };

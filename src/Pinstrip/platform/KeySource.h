@@ -6,7 +6,8 @@
 #include <memory>
 
 // A system-wide source of key and button reports. The sink runs on the main thread inside the
-// platform's event handling, once per report, with the event's time in seconds.
+// platform's event handling, once per report, with the event's server time in seconds (the
+// server's millisecond clock divided by 1000).
 class KeySource {
 public:
     using Sink = std::function<void(const KeyReport& report, double at)>;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,13 @@ public:
     virtual void setBlurBehind(QWindow& window, const QRegion& region) = 0;
     // Notes the window that holds the keyboard now, unless it is `own`.
     virtual void rememberActiveWindow(const QWindow& own) = 0;
+    // Asks the window manager to give `window` the keyboard as the user's own action of
+    // `userTime` (the key event's server time), which focus-stealing prevention lets through.
+    // Does nothing where the window manager needs no such proof.
+    virtual void activate(const QWindow& window, quint32 userTime) {
+        Q_UNUSED(window);
+        Q_UNUSED(userTime);
+    }
     // Gives the keyboard back to the remembered window, or drops it when there is none.
     virtual void handBackKeyboard(const QWindow& own) = 0;
 };

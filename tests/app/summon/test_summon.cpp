@@ -1,15 +1,21 @@
 #include "Hotkey.h"
 #include "OptionDoubleTap.h"
+#include "platform/DesktopFirstHotkey.h"
 #include "platform/HotkeyBackend.h"
 #include "platform/KeySource.h"
 #include "platform/RawKeyTranslator.h"
+#include "platform/gnome/GnomeShortcuts.h"
+#include "platform/xfce/XfceShortcuts.h"
 
 #include <QGuiApplication>
 #include <QHash>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 namespace {
+
+const QKeyCombination ctrlAltT(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T);
 
 // Keycodes of the usual PC layout under X, with the keysym each carries first.
 // clang-format off
@@ -65,12 +71,24 @@ struct FakeKeySource : KeySource {
     SourceProbe& probe;
 };
 
-struct FakeBackend : HotkeyBackend {
-    FakeBackend(bool accept, bool& released) : accept(accept), released(released) {}
-    ~FakeBackend() override { released = true; }
-    bool registered() const override { return accept; }
-    bool accept;
-    bool& released;
+// Reports `status` a turn after it is made, as the platform backends do.
+struct FakeBackend : QObject, HotkeyBackend {
+    FakeBackend(const HotkeyStatus& status, const Reported& reported, int& alive) : alive(++alive) {
+        QMetaObject::invokeMethod(
+            this, [=] { reported(status); }, Qt::QueuedConnection);
+    }
+    ~FakeBackend() override { --alive; }
+    int& alive;
+};
+
+struct FakeDesktop : DesktopShortcuts {
+    explicit FakeDesktop(QString owner) : owner(std::move(owner)) {}
+    void find(QKeyCombination combination, Answer answer) override {
+        QCOMPARE(combination, ctrlAltT);
+        QMetaObject::invokeMethod(
+            qApp, [=, owner = owner] { answer(owner); }, Qt::QueuedConnection);
+    }
+    QString owner;
 };
 
 constexpr KeyReport altDown{KeyReport::Kind::Flags, true, false};
@@ -84,6 +102,7 @@ void tap(SourceProbe& probe, double at) {
 } // namespace
 
 Q_DECLARE_METATYPE(KeyReport)
+Q_DECLARE_METATYPE(HotkeyStatus)
 
 class TestSummon : public QObject {
     Q_OBJECT
@@ -148,7 +167,7 @@ private slots:
     void monitorWaitsForRawInput() {
         SourceProbe probe;
         probe.trusted = false;
-        OptionDoubleTap monitor([] {}, std::make_unique<FakeKeySource>(probe));
+        OptionDoubleTap monitor([](quint32) {}, std::make_unique<FakeKeySource>(probe));
         monitor.start(true);
         monitor.start(true);
         QVERIFY(!monitor.active());
@@ -181,7 +200,8 @@ private slots:
         probe.trusted = trusted;
         probe.installWorks = installWorks;
         int calls = 0;
-        OptionDoubleTap monitor([&calls] { ++calls; }, std::make_unique<FakeKeySource>(probe));
+        OptionDoubleTap monitor([&calls](quint32) { ++calls; },
+                                std::make_unique<FakeKeySource>(probe));
         monitor.start(true);
         if (probe.sink)
             tap(probe, 1.0);
@@ -198,8 +218,8 @@ private slots:
         QCOMPARE(calls, 0);
     }
 
-    // The callback runs after the event handler returns, never inside it, and a call still
-    // pending when the monitor dies is dropped.
+    // The callback runs after the event handler returns, never inside it, with the second tap's
+    // server time in milliseconds, and a call still pending when the monitor dies is dropped.
     void monitorReports_data() {
         QTest::addColumn<QList<KeyReport>>("between");
         QTest::addColumn<bool>("destroyed");
@@ -219,13 +239,17 @@ private slots:
         QFETCH(bool, destroyed);
         SourceProbe probe;
         int called = 0;
-        auto monitor = std::make_unique<OptionDoubleTap>([&called] { ++called; },
-                                                         std::make_unique<FakeKeySource>(probe));
+        auto monitor = std::make_unique<OptionDoubleTap>(
+            [&called](quint32 userTime) {
+                ++called;
+                QCOMPARE(userTime, 4'000'010'250u);
+            },
+            std::make_unique<FakeKeySource>(probe));
         monitor->start(true);
-        tap(probe, 10.0);
+        tap(probe, 4'000'010.0);
         for (const KeyReport& report : between)
-            probe.sink(report, 10.1);
-        tap(probe, 10.2);
+            probe.sink(report, 4'000'010.1);
+        tap(probe, 4'000'010.2);
         QCOMPARE(called, 0);
         if (destroyed) {
             monitor.reset();
@@ -235,32 +259,141 @@ private slots:
         QTEST(called, "calls");
     }
 
-    // Each press runs the callback once, queued after the platform's handler; the hot key's end
-    // releases the registration and drops a press still pending.
+    // Each press runs the callback once with its time, queued after the platform's handler; the
+    // outcome arrives later, once per change, as a sentence; the hot key's end releases the
+    // registration and drops a press still pending.
     void hotkey() {
-        for (const bool accepted : {true, false}) {
-            std::function<void()> press;
-            int called = 0;
-            bool released = false;
+        using State = HotkeyStatus::State;
+        for (const HotkeyStatus& outcome :
+             {HotkeyStatus{State::registered, {}}, HotkeyStatus{State::taken, {}}}) {
+            HotkeyBackend::Pressed press;
+            HotkeyBackend::Reported report;
+            QList<quint32> calls;
+            int alive = 0;
             auto hotkey = std::make_unique<Hotkey>(
-                QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T),
-                [&called] { ++called; },
-                [&](QKeyCombination, std::function<void()> pressed) {
+                ctrlAltT, [&calls](quint32 userTime) { calls << userTime; },
+                [&](QKeyCombination, HotkeyBackend::Pressed pressed,
+                    HotkeyBackend::Reported reported) {
                     press = std::move(pressed);
-                    return std::make_unique<FakeBackend>(accepted, released);
+                    report = reported;
+                    return std::make_unique<FakeBackend>(outcome, reported, alive);
                 });
-            QCOMPARE(hotkey->registered(), accepted);
-            press();
-            press();
-            QCOMPARE(called, 0);
+            QSignalSpy changed(hotkey.get(), &Hotkey::statusChanged);
+            QCOMPARE(hotkey->status().state, State::pending);
             QCoreApplication::processEvents();
-            QCOMPARE(called, 2);
-            press();
+            QCOMPARE(hotkey->status(), outcome);
+            report(outcome);
+            QCOMPARE(changed.size(), 1);
+            QVERIFY(hotkey->statusText().startsWith("Ctrl+Alt+T "));
+            press(7);
+            press(4'000'000'000u);
+            QVERIFY(calls.isEmpty());
+            QCoreApplication::processEvents();
+            QCOMPARE(calls, (QList<quint32>{7, 4'000'000'000u}));
+            press(9);
             hotkey.reset();
-            QVERIFY(released);
+            QCOMPARE(alive, 0);
             QCoreApplication::processEvents();
-            QCOMPARE(called, 2);
+            QCOMPARE(calls.size(), 2);
         }
+    }
+
+    // Where the desktop binds the key it is never registered and its holder is named; where the
+    // desktop leaves it free, the registration's own outcome is what counts.
+    void desktopFirst_data() {
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<HotkeyStatus>("status");
+        QTest::addColumn<int>("registrations");
+        using State = HotkeyStatus::State;
+        QTest::newRow("free") << "" << HotkeyStatus{State::registered, {}} << 1;
+        QTest::newRow("bound") << "GNOME: Terminal"
+                               << HotkeyStatus{State::desktopBinds, "GNOME: Terminal"} << 0;
+    }
+    void desktopFirst() {
+        QFETCH(QString, owner);
+        int alive = 0;
+        QList<HotkeyStatus> reports;
+        const HotkeyBackend::Reported reported = [&](const HotkeyStatus& s) { reports << s; };
+        {
+            DesktopFirstHotkey hotkey(
+                ctrlAltT, std::make_unique<FakeDesktop>(owner),
+                [&] {
+                    return std::make_unique<FakeBackend>(
+                        HotkeyStatus{HotkeyStatus::State::registered, {}}, reported, alive);
+                },
+                reported);
+            QCOMPARE(alive, 0);
+            QTRY_COMPARE(reports.size(), 1);
+            QTEST(alive, "registrations");
+            QTEST(reports.front(), "status");
+        }
+        QCOMPARE(alive, 0);
+    }
+
+    // What `gsettings list-recursively` prints, custom bindings each after "custom PATH".
+    void gnomeOwner_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("owner");
+        const QString media = "org.gnome.settings-daemon.plugins.media-keys ";
+        const QString custom = media.trimmed() + ".custom-keybinding ";
+        const auto binding = [&](const QString& path, const QString& accel, const QString& name) {
+            return "custom " + path + "\n" + custom + "binding '" + accel + "'\n" + custom +
+                   "command 'run-" + path + "'\n" + custom + "name " + name + "\n";
+        };
+        const QString debian = media + "custom-keybindings @as []\n" + media +
+                               "screensaver ['<Super>l']\n"
+                               "org.gnome.desktop.wm.keybindings close ['<Alt>F4']\n"
+                               "org.gnome.desktop.wm.keybindings minimize @as []\n";
+        // clang-format off
+        QTest::newRow("Debian: nothing") << debian << "";
+        QTest::newRow("Ubuntu: custom Terminal")
+            << debian + binding("c0", "<Primary><Alt>t", "'Terminal'") << "GNOME: Terminal";
+        QTest::newRow("the second of two customs, names kept apart")
+            << debian + binding("c0", "<Super>t", "'Notes'") + binding("c1", "<Control><Alt>T", "\"Bob's term\"")
+            << "GNOME: Bob's term";
+        QTest::newRow("the first of two customs")
+            << debian + binding("c0", "<Ctrl><Alt>t", "''") + binding("c1", "<Super>t", "'Notes'")
+            << "GNOME: run-c0";
+        QTest::newRow("another chord or a longer one")
+            << debian + binding("c0", "<Primary><Alt><Shift>t", "'A'") + binding("c1", "<Alt>t", "'B'") +
+               binding("c2", "<Primary><Alt>y", "'C'") + binding("c3", "<Primary><Alt>", "'D'") << "";
+        QTest::newRow("media-keys terminal, string form") << debian + media + "terminal '<Primary><Alt>t'\n" << "GNOME: terminal";
+        QTest::newRow("window manager, second of a list")
+            << debian + "org.gnome.desktop.wm.keybindings panel-run-dialog ['<Alt>F2', '<Mod1><Control>t']\n"
+            << "GNOME: panel-run-dialog";
+        QTest::newRow("unknown modifier") << debian + media + "terminal ['<Release><Alt><Control>t']\n" << "";
+        // clang-format on
+    }
+    void gnomeOwner() {
+        QFETCH(QString, output);
+        QTEST(GnomeShortcuts::ownerIn(output.toUtf8(), ctrlAltT), "owner");
+    }
+
+    // What `xfconf-query -c xfce4-keyboard-shortcuts -lv` prints: a user's own set of a provider,
+    // once it exists, replaces that provider's defaults.
+    void xfceOwner_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("owner");
+        const QString defaults =
+            "/commands/default/<Alt>F2          xfce4-appfinder --collapsed\n"
+            "/commands/default/<Primary><Alt>t  exo-open --launch TerminalEmulator\n"
+            "/providers                         commands xfwm4\n"
+            "/xfwm4/default/<Alt>F4             close_window_key\n";
+        // clang-format off
+        QTest::newRow("Debian's defaults") << defaults << "Xfce: exo-open --launch TerminalEmulator";
+        QTest::newRow("own set without it")
+            << defaults + "/commands/custom/<Alt>F2  xfce4-appfinder\n/commands/custom/override  true\n" << "";
+        QTest::newRow("own set rebinds it")
+            << defaults + "/commands/custom/<Control><Alt>T  xfce4-terminal --drop-down\n" << "Xfce: xfce4-terminal --drop-down";
+        QTest::newRow("window manager's own set")
+            << "/xfwm4/custom/<Primary><Alt>t  maximize_window_key\n/xfwm4/default/<Super>t  x\n" << "Xfce: maximize_window_key";
+        QTest::newRow("other chords") << "/commands/custom/<Primary><Alt>Delete  xflock4\n"
+                                         "/commands/custom/<Primary><Shift><Alt>t  x\n" << "";
+        // clang-format on
+    }
+    void xfceOwner() {
+        QFETCH(QString, output);
+        QTEST(XfceShortcuts::ownerIn(output.toUtf8(), ctrlAltT), "owner");
     }
 };
 

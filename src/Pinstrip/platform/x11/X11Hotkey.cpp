@@ -72,16 +72,20 @@ ModifierBits readModifierBits(xcb_connection_t* connection, xcb_key_symbols_t* s
 
 } // namespace
 
-X11Hotkey::X11Hotkey(QKeyCombination combination, std::function<void()> pressed)
+X11Hotkey::X11Hotkey(QKeyCombination combination, Pressed pressed, Reported reported)
     : m_pressed(std::move(pressed)) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
-        return;
-    m_connection = x11->connection();
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    m_registered = grab(keysymFor(combination.key()), combination.keyboardModifiers());
+    HotkeyStatus status{HotkeyStatus::State::unavailable, QStringLiteral("no X11 display")};
+    if (x11) {
+        m_connection = x11->connection();
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        m_registered = grab(keysymFor(combination.key()), combination.keyboardModifiers());
+        status = {m_registered ? HotkeyStatus::State::registered : HotkeyStatus::State::taken, {}};
+    }
     if (m_registered)
         QCoreApplication::instance()->installNativeEventFilter(this);
+    QMetaObject::invokeMethod(
+        this, [reported = std::move(reported), status] { reported(status); }, Qt::QueuedConnection);
 }
 
 X11Hotkey::~X11Hotkey() {
@@ -168,6 +172,6 @@ bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qi
         locks |= variant;
     if ((press->state & 0xff & ~locks) != m_modifiers)
         return false;
-    m_pressed();
+    m_pressed(press->time);
     return true;
 }

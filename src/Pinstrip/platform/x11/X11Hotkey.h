@@ -3,6 +3,7 @@
 #include "../HotkeyBackend.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QObject>
 #include <cstdint>
 #include <vector>
 
@@ -10,13 +11,12 @@ struct xcb_connection_t;
 
 // A passive key grab on the root window, on Qt's own xcb connection. The combination is grabbed
 // also with Num Lock and Caps Lock on, since X matches modifier state exactly. A grab another
-// client already holds is refused (BadAccess); then nothing stays grabbed.
-class X11Hotkey : public HotkeyBackend, public QAbstractNativeEventFilter {
+// client already holds is refused (BadAccess); then nothing stays grabbed. A press reports the
+// key event's server time.
+class X11Hotkey : public QObject, public HotkeyBackend, public QAbstractNativeEventFilter {
 public:
-    X11Hotkey(QKeyCombination combination, std::function<void()> pressed);
+    X11Hotkey(QKeyCombination combination, Pressed pressed, Reported reported);
     ~X11Hotkey() override;
-
-    [[nodiscard]] bool registered() const override { return m_registered; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -24,7 +24,7 @@ private:
     bool grab(std::uint32_t keysym, Qt::KeyboardModifiers modifiers);
     void ungrab();
 
-    std::function<void()> m_pressed;
+    Pressed m_pressed;
     xcb_connection_t* m_connection = nullptr;
     std::uint32_t m_root = 0;
     std::vector<std::uint8_t> m_keycodes;

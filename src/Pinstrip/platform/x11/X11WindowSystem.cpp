@@ -174,6 +174,35 @@ void X11WindowSystem::rememberActiveWindow(const QWindow& own) {
         m_previous = active;
 }
 
+void X11WindowSystem::activate(const QWindow& window, quint32 userTime) {
+    if (userTime == 0)
+        return;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    // Qt keeps the window's user time on a helper window named by _NET_WM_USER_TIME_WINDOW,
+    // stamped with the last event Qt itself saw, older than the key that summons.
+    auto cookie = xcb_get_property(m_connection, 0, id, atom("_NET_WM_USER_TIME_WINDOW"),
+                                   XCB_ATOM_WINDOW, 0, 1);
+    ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+    const bool helper =
+        reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 4;
+    const xcb_window_t timeWindow =
+        helper ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) : id;
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, timeWindow, atom("_NET_WM_USER_TIME"),
+                        XCB_ATOM_CARDINAL, 32, 1, &userTime);
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = sourcePager;
+    event.data.data32[1] = userTime;
+    event.data.data32[2] = m_previous;
+    xcb_send_event(m_connection, 0, m_root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(m_connection);
+}
+
 void X11WindowSystem::handBackKeyboard(const QWindow& own) {
     const quint32 previous = m_previous;
     m_previous = XCB_WINDOW_NONE;

@@ -23,6 +23,7 @@ public:
     void watchCompositor(std::function<void(bool)> changed) override;
     void setBlurBehind(QWindow& window, const QRegion& region) override;
     void rememberActiveWindow(const QWindow& own) override;
+    void activate(const QWindow& window, quint32 userTime) override;
     void handBackKeyboard(const QWindow& own) override;
 
 private:

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "../HotkeyBackend.h"
+
+#include <QObject>
+#include <QStringList>
+
+class QDBusPendingCall;
+
+// The shortcut as a KDE global shortcut (kglobalaccel over D-Bus): listed in System Settings →
+// Shortcuts under the application id, rebindable there, its conflicts shown by KDE. The user's
+// own binding, once stored, wins over ours at every start; on exit the action goes inactive so
+// the key is free for others again.
+class KGlobalAccelHotkey : public QObject, public HotkeyBackend {
+    Q_OBJECT
+
+public:
+    // The component the shortcut is listed under: the application id.
+    static constexpr const char* component = "pinstrip";
+    static constexpr const char* action = "summon";
+
+    // A Plasma session (XDG_CURRENT_DESKTOP names KDE) with a session bus.
+    [[nodiscard]] static bool fitsSession();
+
+    KGlobalAccelHotkey(QKeyCombination combination, Pressed pressed, Reported reported);
+    ~KGlobalAccelHotkey() override;
+
+private slots:
+    void shortcutPressed(const QString& componentName, const QString& actionName,
+                         qlonglong timestamp);
+
+private:
+    void watch(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> done);
+    void assigned(const QList<int>& keys);
+    void listen(const QString& componentPath);
+
+    QStringList m_actionId;
+    int m_keys;
+    Pressed m_pressed;
+    Reported m_reported;
+    bool m_active = false;
+};

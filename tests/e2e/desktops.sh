@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# End-to-end scenarios on KDE Plasma and GNOME Shell (X11 sessions): desktops.sh <name>
+# Each stack runs on its own Xvfb with GLX and its own session bus; every process is stopped by
+# its PID, including those the bus started on demand.
+source "$(dirname "$0")/harness.sh"
+
+CTRL_ALT_T=$((0x0C000054)) # Qt::CTRL | Qt::ALT | Qt::Key_T, as kglobalaccel stores keys
+REBOUND=$((0x0E000054)) # Ctrl+Alt+Shift+T
+ACTION="['pinstrip', 'summon', 'Pinstrip', 'Summon Pinstrip']"
+export QT_LOGGING_RULES="pinstrip.summon.info=true"
+
+stacks_stop_bus_children() { # what a bus started on demand (dconf, kglobalaccel...) dies by PID
+    local bus child
+    for bus in ${BUS_PIDS:-}; do
+        for child in $(pgrep -P "$bus"); do kill "$child" 2>/dev/null || true; done
+    done
+}
+trap 'stacks_stop_bus_children; e2e_stop_all' EXIT
+
+stacks_start_display() {
+    : >"$E2E_DIR/display"
+    e2e_spawn Xvfb -displayfd 3 -screen 0 1440x900x24 +extension GLX -nolisten tcp \
+        3>"$E2E_DIR/display"
+    e2e_wait 20 test -s "$E2E_DIR/display" || e2e_fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
+    e2e_wait 10 xdpyinfo || e2e_fail "display $DISPLAY does not answer"
+}
+
+stacks_session_bus() {
+    eval "$(dbus-launch --sh-syntax)"
+    E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
+    BUS_PIDS="${BUS_PIDS:-} $DBUS_SESSION_BUS_PID"
+}
+
+stacks_wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+stacks_target() {
+    : >"$TYPED"
+    e2e_spawn "$XTOOL" target "$TYPED"
+    e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
+    TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
+    e2e_focus_target
+}
+
+kglobalaccel() { # <method> <arguments...>
+    gdbus call --session --dest org.kde.kglobalaccel --object-path /kglobalaccel \
+        --method "org.kde.KGlobalAccel.$1" "${@:2}"
+}
+
+kde_focus_level() { # <0..4>: KWin's focus-stealing prevention, applied at once
+    printf '[Windows]\nFocusStealingPreventionLevel=%s\n' "$1" >"$XDG_CONFIG_HOME/kwinrc"
+    dbus-send --session --type=method_call --dest=org.kde.KWin /KWin org.kde.KWin.reconfigure
+}
+
+# kwin_x11 compositing with OpenGL, and kglobalaccel as Plasma runs it.
+kde_start() {
+    stacks_start_display
+    stacks_session_bus
+    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=x11 KDE_FULL_SESSION=true
+    kde_focus_level 1
+    e2e_spawn kwin_x11 --replace
+    e2e_wait 30 stacks_wm_ready || e2e_fail "kwin_x11 did not start"
+    e2e_spawn kglobalaccel5
+    e2e_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
+    stacks_target
+}
+
+gnome_overview_closed() { # closed, and still closed a moment later
+    local shell="gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell"
+    local property="org.freedesktop.DBus.Properties"
+    $shell --method $property.Set org.gnome.Shell OverviewActive '<false>'
+    sleep 1.5
+    $shell --method $property.Get org.gnome.Shell OverviewActive | grep -q false
+}
+
+# GNOME Shell on X11 with the AppIndicator extension and the settings daemon's media keys, with
+# Ctrl+Alt+T bound to a command as Ubuntu binds it to the terminal.
+gnome_start() {
+    stacks_start_display
+    stacks_session_bus
+    local system=$E2E_DIR/system-bus
+    e2e_spawn dbus-daemon --session --nofork --address="unix:path=$system"
+    BUS_PIDS="$BUS_PIDS $E2E_SPAWNED"
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system"
+    e2e_wait 10 test -S "$system" || e2e_fail "no system bus"
+    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
+    local keys=org.gnome.settings-daemon.plugins.media-keys
+    local path=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/terminal/
+    gsettings set org.gnome.shell welcome-dialog-last-shown-version "'99.0'"
+    gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+    gsettings set $keys custom-keybindings "['$path']"
+    gsettings set $keys.custom-keybinding:$path name "'Terminal'"
+    gsettings set $keys.custom-keybinding:$path command "'touch $E2E_DIR/terminal-ran'"
+    gsettings set $keys.custom-keybinding:$path binding "'<Primary><Alt>t'"
+    e2e_spawn gnome-shell --x11 --replace
+    e2e_wait 60 stacks_wm_ready || e2e_fail "gnome-shell did not start"
+    e2e_spawn /usr/libexec/gsd-media-keys
+    # The shell opens its overview at the end of its start-up animation: close it after that.
+    e2e_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
+    stacks_target
+}
+
+# Pinstrip on a tray that speaks D-Bus: ready once it shows the strip.
+stacks_start_pinstrip() {
+    "$PINSTRIP" >>"$APP_LOG" 2>&1 &
+    PINSTRIP_PID=$!
+    e2e_wait 20 e2e_strip_shown || e2e_fail "the strip is not shown"
+}
+
+strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
+summoned_by() { # <what> <keys...>
+    e2e_focus_target
+    e2e_keys "${@:2}"
+    e2e_wait 5 strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"
+    xdotool type "$1"
+    e2e_keys Return Escape
+    e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
+    e2e_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
+    ! grep -q "$1" "$TYPED" || e2e_fail "'$1' went into the other window"
+}
+CONTROL_ALT_T=(+Control_L +Alt_L t -Alt_L -Control_L)
+DOUBLE_ALT=(+Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L)
+
+expect_clean_stderr() { # anything but our own enabled log lines is a fault
+    ! grep -v '^pinstrip.summon: ' "$APP_LOG" || e2e_fail "pinstrip wrote the lines above"
+}
+
+# The hot key through kglobalaccel: listed under the application id, summons at every focus
+# level up to High, and a rebinding made in KDE survives a restart.
+scenario_kde_shortcut() {
+    kde_start
+    stacks_start_pinstrip
+    e2e_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
+        e2e_fail "no registration reported"
+    [ "$(kglobalaccel shortcut "$ACTION")" = "([$CTRL_ALT_T],)" ] ||
+        e2e_fail "kglobalaccel holds $(kglobalaccel shortcut "$ACTION") for the summon"
+    for level in 1 2 3; do
+        kde_focus_level $level
+        summoned_by "hotkey$level" "${CONTROL_ALT_T[@]}"
+        summoned_by "tap$level" "${DOUBLE_ALT[@]}"
+    done
+    expect_clean_stderr
+    { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
+
+    kglobalaccel setForeignShortcut "$ACTION" "[$REBOUND]" >/dev/null # as System Settings does
+    stacks_start_pinstrip
+    e2e_wait 10 grep -q 'summons Pinstrip (KDE: rebound to Ctrl+Alt+Shift+T)' "$APP_LOG" ||
+        e2e_fail "the rebinding was not reported"
+    [ "$(kglobalaccel shortcut "$ACTION")" = "([$REBOUND],)" ] ||
+        e2e_fail "the restart replaced the user's binding: $(kglobalaccel shortcut "$ACTION")"
+}
+
+# The desktop binds Ctrl+Alt+T: its command still runs, pinstrip says so, the double tap works.
+scenario_gnome_binding() {
+    gnome_start
+    stacks_start_pinstrip
+    local said='pinstrip.summon: Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead.'
+    e2e_wait 10 grep -qxF "$said" "$APP_LOG" || e2e_fail "the desktop's binding was not reported"
+    e2e_wait 10 gnome_overview_closed || e2e_fail "the overview came back"
+    summoned_by "tapped" "${DOUBLE_ALT[@]}"
+    e2e_focus_target
+    e2e_keys "${CONTROL_ALT_T[@]}"
+    e2e_wait 5 test -e "$E2E_DIR/terminal-ran" || e2e_fail "the desktop's Ctrl+Alt+T did not run"
+    ! strip_has_focus || e2e_fail "Ctrl+Alt+T summoned the strip"
+    expect_clean_stderr
+}
+
+"scenario_$1"
