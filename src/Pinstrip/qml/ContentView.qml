@@ -170,6 +170,7 @@ Item {
     }
 
     Rectangle {
+        objectName: "edge"
         anchors.fill: parent
         radius: Theme.cornerRadius
         color: "transparent"

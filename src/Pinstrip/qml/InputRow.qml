@@ -35,6 +35,8 @@ Item {
         height: parent.height - y
         radius: 6
         color: Theme.fieldFill
+        border.width: 1
+        border.color: Theme.fieldEdge
     }
 
     TextInput {
@@ -59,7 +61,7 @@ Item {
             height: parent.height
             visible: !field.length && !field.preeditText
             text: Texts.placeholder
-            color: Theme.tertiary
+            color: Theme.secondary
             font: field.font
             verticalAlignment: field.verticalAlignment
             elide: Text.ElideRight

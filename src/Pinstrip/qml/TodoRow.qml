@@ -19,7 +19,6 @@ Item {
     readonly property color statusColour: [Theme.secondary, Theme.yellow, Theme.green][status]
 
     implicitHeight: content.implicitHeight + 2 * 5
-    opacity: done ? 0.55 : 1
 
     Accessible.role: Accessible.ListItem
     Accessible.name: title
@@ -29,9 +28,19 @@ Item {
         id: hover
     }
 
+    // Drawn at full strength on a done row too, so the hover mark keeps its contrast.
     Rectangle {
+        objectName: "hoverTint"
         anchors.fill: parent
-        color: row.hovering ? Theme.hoverTint : "transparent"
+        visible: row.hovering
+        color: Theme.hoverTint
+
+        Rectangle {
+            objectName: "hoverMark"
+            width: 2
+            height: parent.height
+            color: Theme.hoverMark
+        }
     }
 
     // The whole padded rectangle is the click target; the two buttons above it take their own
@@ -71,6 +80,7 @@ Item {
                                            removeButton.visible ? removeButton.implicitHeight : 0))
         height: implicitHeight
         anchors.verticalCenter: parent.verticalCenter
+        opacity: row.done ? 0.55 : 1
 
         IconButton {
             id: statusIcon
@@ -120,6 +130,7 @@ Item {
 
             Text {
                 id: badgeText
+                objectName: "nowText"
                 anchors.centerIn: parent
                 text: Texts.now
                 color: Theme.yellow

@@ -4,15 +4,53 @@
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+
+#include <cmath>
 
 Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
 using V = ViewHarness;
+
+namespace {
+
+QColor colourOf(const QObject* item, const char* property = "color") {
+    return item->property(property).value<QColor>();
+}
+
+// `top` as drawn over the opaque `bottom`, with the opacity of the item it belongs to.
+QColor over(const QColor& top, const QColor& bottom, qreal opacity = 1) {
+    const qreal a = top.alphaF() * opacity;
+    return QColor::fromRgbF(top.redF() * a + bottom.redF() * (1 - a),
+                            top.greenF() * a + bottom.greenF() * (1 - a),
+                            top.blueF() * a + bottom.blueF() * (1 - a));
+}
+
+qreal effectiveOpacity(const QQuickItem* item) {
+    return item ? item->opacity() * effectiveOpacity(item->parentItem()) : 1;
+}
+
+// WCAG 2 contrast ratio of two opaque colours.
+qreal contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](qreal v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const qreal la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
 
 // The strip's content view and the archive window.
 class TestViews : public QObject {
@@ -314,6 +352,60 @@ private slots:
         QVERIFY(keys->property("font").value<QFont>().pixelSize() >= 11);
         QCOMPARE(StatusItem::toolTip, "Pinstrip — today's list, pinned above everything. "
                                       "Double-tap Alt to summon.");
+    }
+
+    // On a light and a dark desktop: text 4.5:1 against what lies behind it, the marks of the
+    // hovered row and of the input field 3:1, and an edge that parts a translucent strip from
+    // what lies behind it.
+    void contrast_data() {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor("#efefef") << QColor(Qt::black);
+        QTest::newRow("dark") << QColor("#353535") << QColor(Qt::white);
+    }
+    void contrast() {
+        QFETCH(QColor, window);
+        QFETCH(QColor, text);
+        const QPalette before = QGuiApplication::palette();
+        QPalette palette = before;
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, text);
+        QGuiApplication::setPalette(palette);
+        const auto restore = qScopeGuard([&] { QGuiApplication::setPalette(before); });
+        V view("ContentView", V::stateOf("pod")), empty("ContentView");
+        view.store().setInputActive(true);
+        const auto drawn = [&](const QQuickItem* item, const QColor& behind,
+                               const char* property = "color") {
+            return over(colourOf(item, property), behind, effectiveOpacity(item));
+        };
+        const auto at = [&](int row, const char* name) {
+            return V::child(view.rows().at(row), name);
+        };
+        QList<std::tuple<const char*, QColor, QColor, qreal>> checks;
+        view.hover(view.rows().at(2));
+        const QColor doneTint = drawn(at(2, "hoverTint"), window);
+        checks.append(
+            {"hover mark of a done row", drawn(at(2, "hoverMark"), doneTint), doneTint, 3});
+        view.hover(view.rows().at(1));
+        const QColor tint = drawn(at(1, "hoverTint"), window);
+        checks.append({"hover mark", drawn(at(1, "hoverMark"), tint), tint, 3});
+        checks.append({"hovered title", drawn(at(1, "title"), tint), tint, 4.5});
+        const QColor badge = drawn(at(0, "nowBadge"), window);
+        checks.append({"now", drawn(at(0, "nowText"), badge), badge, 4.5});
+        QQuickItem* field = view.find("fieldBackground");
+        const QColor fill = drawn(field, window);
+        checks.append({"field outline",
+                       over(colourOf(field->property("border").value<QObject*>()), window), window,
+                       3});
+        checks.append({"placeholder", drawn(view.find("placeholder"), fill), fill, 4.5});
+        checks.append({"summon keys", drawn(empty.find("summonKeys"), window), window, 4.5});
+        checks.append(
+            {"strip edge",
+             over(colourOf(view.find("edge")->property("border").value<QObject*>()), window),
+             window, 1.5});
+        for (const auto& [name, front, back, minimum] : checks)
+            QVERIFY2(contrastRatio(front, back) >= minimum,
+                     qPrintable(QString("%1: %2").arg(name).arg(contrastRatio(front, back))));
     }
 
     // Archiving while the window is open shows at once, newest on top, and equal stamps stay
