@@ -2,8 +2,10 @@
 
 #include "TodoStore.h"
 
+#include <QGuiApplication>
 #include <QHash>
 #include <QSet>
+#include <QStyleHints>
 
 #include <algorithm>
 #include <optional>
@@ -83,6 +85,18 @@ QHash<int, QByteArray> ItemListModel::roleNames() const {
 void ItemListModel::cycle(const QString& itemId) {
     if (boundStore())
         boundStore()->cycle(QUuid::fromString(itemId));
+}
+
+void ItemListModel::cycleClicked(const QString& itemId, QPointF scenePosition) {
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const bool again = m_sinceClick.isValid() &&
+                       m_sinceClick.elapsed() < hints->mouseDoubleClickInterval() &&
+                       (scenePosition - m_clickedAt).manhattanLength() < hints->startDragDistance();
+    if (!again)
+        m_clicked = itemId;
+    m_clickedAt = scenePosition;
+    m_sinceClick.start();
+    cycle(m_clicked);
 }
 
 void ItemListModel::setStatus(const QString& itemId, int status) {

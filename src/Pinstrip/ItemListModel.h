@@ -4,6 +4,8 @@
 
 #include "StoreListModel.h"
 
+#include <QElapsedTimer>
+#include <QPointF>
 #include <QtQml/qqmlregistration.h>
 
 // Today's entries for the views, mirrored from a TodoStore by id. A re-sort is reported as
@@ -31,6 +33,10 @@ public:
 
     // Each makes exactly one store call; ids are the upper-case texts of the itemId role.
     Q_INVOKABLE void cycle(const QString& itemId);
+    // A pointer click that cycles an entry. Cycling re-sorts the rows, so by a second click
+    // within the double-click interval and drag distance of the first another entry may have
+    // slid under the pointer: that click is meant for the entry the first one hit.
+    Q_INVOKABLE void cycleClicked(const QString& itemId, QPointF scenePosition);
     // A value outside Status calls nothing.
     Q_INVOKABLE void setStatus(const QString& itemId, int status);
     Q_INVOKABLE void remove(const QString& itemId);
@@ -40,4 +46,7 @@ private:
     void sync() override;
 
     QList<TodoItem> m_items;
+    QString m_clicked;
+    QPointF m_clickedAt;
+    QElapsedTimer m_sinceClick;
 };

@@ -2,8 +2,9 @@ import QtQuick
 import Pinstrip
 
 // A button that is its symbol alone: no chrome, a tooltip after the usual hover delay, the
-// tooltip text as its accessible name. Its hit area reaches a few pixels past the symbol so a
-// 9-pixel glyph stays easy to hit; the layout size is the symbol's.
+// tooltip text as its accessible name. Its click target reaches a few pixels past the symbol,
+// or to `targetSize` square where that is larger, so a small glyph stays easy to hit; the
+// layout size is the symbol's.
 Item {
     id: root
 
@@ -13,9 +14,11 @@ Item {
     property alias weight: glyph.weight
     property alias cutout: glyph.cutout
     property string tip
+    property real targetSize: 0
     readonly property alias hovered: button.containsMouse
 
-    signal clicked
+    // `at`: where, in the window, the click landed.
+    signal clicked(point at)
 
     implicitWidth: glyph.implicitWidth
     implicitHeight: glyph.implicitHeight
@@ -31,15 +34,17 @@ Item {
     // A plain mouse area never takes the keyboard from the input field.
     MouseArea {
         id: button
-        anchors.fill: parent
-        anchors.margins: -3
+        objectName: "target"
+        anchors.centerIn: parent
+        width: Math.max(parent.width + 6, root.targetSize)
+        height: Math.max(parent.height + 6, root.targetSize)
         hoverEnabled: true
 
         Accessible.role: Accessible.Button
         Accessible.name: root.tip
-        Accessible.onPressAction: root.clicked()
+        Accessible.onPressAction: root.clicked(mapToItem(null, width / 2, height / 2))
 
-        onClicked: root.clicked()
+        onClicked: mouse => root.clicked(mapToItem(null, mouse.x, mouse.y))
         onContainsMouseChanged: {
             if (containsMouse && root.tip !== "")
                 tip.active = true;

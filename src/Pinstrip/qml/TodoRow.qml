@@ -18,7 +18,7 @@ Item {
     readonly property var symbol: ["circle", "circle.lefthalf.filled", "checkmark.circle.fill"][status]
     readonly property color statusColour: [Theme.secondary, Theme.yellow, Theme.green][status]
 
-    implicitHeight: content.implicitHeight + 2 * 5
+    implicitHeight: Math.max(content.implicitHeight + 2 * 5, Theme.minimumTarget)
 
     Accessible.role: Accessible.ListItem
     Accessible.name: title
@@ -53,7 +53,7 @@ Item {
             if (mouse.button === Qt.RightButton)
                 menu.popup(row.status);
             else if (row.listModel)
-                row.listModel.cycle(row.itemId);
+                row.listModel.cycleClicked(row.itemId, mapToItem(null, mouse.x, mouse.y));
         }
     }
 
@@ -90,9 +90,9 @@ Item {
             color: row.statusColour
             tip: Texts.clickTips[row.status]
             size: 12
-            onClicked: {
+            onClicked: at => {
                 if (row.listModel)
-                    row.listModel.cycle(row.itemId);
+                    row.listModel.cycleClicked(row.itemId, at);
             }
         }
 
@@ -150,6 +150,8 @@ Item {
             color: Theme.tertiary
             size: 8
             weight: Font.Bold
+            // Reaches 8 past the glyph: up to the title's end, and no further than the row.
+            targetSize: Theme.minimumTarget
             tip: Texts.removeTip
             onClicked: {
                 if (row.listModel)

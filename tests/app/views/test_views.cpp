@@ -354,6 +354,76 @@ private slots:
                                       "Double-tap Alt to summon.");
     }
 
+    // Cycling re-sorts the rows. A quick second click at the same spot is meant for the entry
+    // the first click hit, not for the one that slid under the pointer; a late one, or one
+    // elsewhere, acts where it lands.
+    void secondClick_data() {
+        QTest::addColumn<int>("interval"); // the double-click interval, ms
+        QTest::addColumn<int>("second");   // the row clicked second; -1: the first click's spot
+        QTest::addColumn<QString>("after");
+        QTest::newRow("quick, same spot") << 60000 << -1 << "ood";
+        QTest::newRow("late, same spot") << 0 << -1 << "dpd";
+        QTest::newRow("quick, elsewhere") << 60000 << 2 << "doo";
+    }
+    void secondClick() {
+        QFETCH(int, interval);
+        QFETCH(int, second);
+        QStyleHints* hints = QGuiApplication::styleHints();
+        const int before = hints->mouseDoubleClickInterval();
+        hints->setMouseDoubleClickInterval(interval);
+        const auto restore = qScopeGuard([&] { hints->setMouseDoubleClickInterval(before); });
+        const TodoState state = V::stateOf("pod");
+        V view("ContentView", state);
+        const QPoint spot = view.rows().at(0)->mapToScene(QPointF(150, 10)).toPoint();
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {}, spot);
+        // The open entry has slid into the place of the one now done.
+        QTRY_COMPARE(view.rows().at(0)->property("itemId").toString(), state.items[1].idText());
+        QTRY_COMPARE(view.rows().at(0)->y(), 0.0);
+        QQuickItem* target = second < 0 ? nullptr : view.rows().at(second);
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {},
+                          target ? target->mapToScene(QPointF(150, 10)).toPoint() : spot);
+        QStringList statuses;
+        for (const TodoItem& entry : state.items)
+            for (const TodoItem& now : view.store().state().items)
+                if (now.id == entry.id)
+                    statuses.append(now.status == ItemStatus::done         ? "d"
+                                    : now.status == ItemStatus::inProgress ? "p"
+                                                                           : "o");
+        QTEST(statuses.join(QString()), "after");
+    }
+
+    // The remove button is at least 24 by 24, inside its own row, clear of the status icon and
+    // the title, and a click on its edge removes without cycling.
+    void removeTarget() {
+        TodoState state = V::stateOf("po");
+        state.items[1].title =
+            QString("a title long enough to wrap onto a second line ").repeated(2);
+        V view("ContentView", state);
+        for (QQuickItem* row : view.rows()) {
+            view.hover(row);
+            const auto scene = [row](const char* name, const char* inner = nullptr) {
+                QQuickItem* item = V::child(row, name);
+                if (inner)
+                    item = V::child(item, inner);
+                return item->mapRectToScene(item->boundingRect());
+            };
+            const QRectF hit = scene("removeButton", "target");
+            QVERIFY2(hit.width() >= 24 && hit.height() >= 24,
+                     qPrintable(QString::number(hit.height())));
+            QVERIFY(row->mapRectToScene(row->boundingRect()).contains(hit));
+            QVERIFY(!hit.intersects(scene("statusIcon", "target")));
+            QVERIFY(!hit.intersects(scene("title")));
+        }
+        QQuickItem* row = view.rows().at(0);
+        view.hover(row);
+        const QRectF hit =
+            V::child(V::child(row, "removeButton"), "target")->mapRectToScene(QRectF(0, 0, 24, 24));
+        QTest::mouseClick(&view.window(), Qt::LeftButton, {},
+                          (hit.topLeft() + QPointF(1, 1)).toPoint());
+        QCOMPARE(view.store().state().items.size(), 1);
+        QCOMPARE(view.store().state().items.at(0).status, ItemStatus::open);
+    }
+
     // On a light and a dark desktop: text 4.5:1 against what lies behind it, the marks of the
     // hovered row and of the input field 3:1, and an edge that parts a translucent strip from
     // what lies behind it.
