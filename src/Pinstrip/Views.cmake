@@ -9,7 +9,7 @@ target_sources(PinstripApp PRIVATE
 )
 
 set(pinstrip_view_qml ContentView StripPill StripHeader EmptyRow TodoRow AllDoneRow InputRow
-    HistoryView IconButton HoverTip ListScrollBar Theme Texts)
+    HistoryView IconButton HoverTip Theme Texts)
 set(pinstrip_view_qml_files)
 foreach(name IN LISTS pinstrip_view_qml)
     # Served at qrc:/qt/qml/Pinstrip/<Name>.qml, next to the module's qmldir.

@@ -96,12 +96,35 @@ Item {
                     id: items
                     store: root.store
                 }
+                // Set while an entry typed into the input row is added, so the list shows it.
+                property bool revealing: false
+                // Its row, scrolled into view once the list has laid it out.
+                property int revealRow: -1
+
+                function addAndReveal(title) {
+                    revealing = true;
+                    root.store.add(title);
+                    revealing = false;
+                }
+                function reveal() {
+                    if (revealRow >= 0)
+                        positionViewAtIndex(revealRow, ListView.Contain);
+                    revealRow = -1;
+                }
+                // After the strip's height has followed, so the row lands in the final viewport.
+                onContentHeightChanged: {
+                    if (revealRow >= 0)
+                        Qt.callLater(reveal);
+                }
+
                 // A list lays out once per frame; rows coming or going change the strip's
                 // size, which the host reads right after the store changed.
                 Connections {
                     target: items
-                    function onRowsInserted() {
+                    function onRowsInserted(parent, first) {
                         list.forceLayout();
+                        if (list.revealing)
+                            list.revealRow = first;
                     }
                     function onRowsRemoved() {
                         list.forceLayout();
@@ -111,28 +134,6 @@ Item {
                     width: ListView.view.width
                     listModel: items
                 }
-                // The scroll bar's controls load when the list first outgrows the strip.
-                Loader {
-                    id: scrollBar
-                    active: false
-                    source: "ListScrollBar.qml"
-                    onLoaded: {
-                        item.scrolling = Qt.binding(() => expanded.scrolling);
-                        item.flickable = list;
-                    }
-                }
-                Connections {
-                    target: expanded
-                    function onScrollingChanged() {
-                        if (expanded.scrolling)
-                            scrollBar.active = true;
-                    }
-                }
-                Component.onCompleted: {
-                    if (expanded.scrolling)
-                        scrollBar.active = true;
-                }
-
                 add: Transition {
                     NumberAnimation { property: "opacity"; from: 0; to: 1; duration: Theme.motionDuration; easing.type: Theme.motionEasing }
                 }
@@ -164,8 +165,20 @@ Item {
                 width: parent.width
                 visible: root.inputActive
                 store: root.store
-                onSubmitted: text => root.store.add(text)
+                onSubmitted: text => list.addAndReveal(text)
             }
+        }
+
+        // Shows that the rows scroll, and how far.
+        Rectangle {
+            objectName: "scrollIndicator"
+            visible: expanded.scrolling
+            x: list.width - width - 2
+            y: list.y + list.visibleArea.yPosition * list.height
+            width: 3
+            height: list.visibleArea.heightRatio * list.height
+            radius: width / 2
+            color: Theme.secondary
         }
     }
 

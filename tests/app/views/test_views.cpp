@@ -205,8 +205,9 @@ private slots:
             QCOMPARE(V::text(V::child(view.rows().at(0), "title")), added);
     }
 
-    // Within the limit nothing scrolls and every row adds height; beyond it the strip is
-    // exactly as tall as the limit, the header and input row stay in it and the rows scroll.
+    // Within the limit nothing scrolls and every row adds height; beyond it the strip is exactly
+    // as tall as the limit, the header and input row stay in it, and the rows scroll and show
+    // that they do. An entry typed into the input row is scrolled into view.
     void heightLimit_data() {
         QTest::addColumn<bool>("typing");
         QTest::addColumn<int>("spare");
@@ -225,16 +226,33 @@ private slots:
         const qreal limit = natural + spare;
         view.root()->setProperty("maxHeight", limit);
         const bool scrolls = spare < 0;
+        QQuickItem* list = V::child(view.root(), "list");
         QCOMPARE(view.root()->implicitHeight(), scrolls ? limit : natural);
-        QCOMPARE(V::child(view.root(), "list")->property("interactive").toBool(), scrolls);
+        QCOMPARE(list->property("interactive").toBool(), scrolls);
+        QCOMPARE(bool(view.find("scrollIndicator")), scrolls);
         QCOMPARE(view.find("header")->mapToItem(view.root(), QPointF()).y(), 0.0);
         if (QQuickItem* input = view.find("inputRow"))
             QVERIFY(input->mapToItem(view.root(), QPointF(0, input->height())).y() <=
                     view.root()->implicitHeight());
-        view.store().add("one more");
-        V::settle();
-        const qreal grown = natural + view.rows().constLast()->height() + 1;
-        QCOMPARE(view.root()->implicitHeight(), scrolls ? limit : qMin(grown, limit));
+        const qreal rowHeight = view.rows().constLast()->height();
+        if (typing) {
+            view.type("one more");
+            QTest::keyClick(&view.window(), Qt::Key_Return);
+        } else {
+            view.store().add("one more");
+        }
+        QTRY_COMPARE(view.root()->implicitHeight(), qMin(natural + rowHeight + 1, limit));
+        QTRY_COMPARE(bool(view.find("scrollIndicator")), natural + rowHeight + 1 > limit);
+        const auto shown = [&] {
+            const QList<QQuickItem*> rows = view.rows();
+            return std::any_of(rows.cbegin(), rows.cend(), [&](QQuickItem* row) {
+                const qreal top = row->mapToItem(list, QPointF()).y();
+                return V::text(V::child(row, "title")) == "one more" && top >= 0 &&
+                       top + row->height() <= list->height();
+            });
+        };
+        if (typing)
+            QTRY_VERIFY(shown());
     }
 
     // Without a limit from the host the screen's work area is the limit, and rows beyond it
