@@ -199,8 +199,7 @@ private slots:
         QVERIFY(escape || field->hasActiveFocus());
         QCOMPARE(view.store().inputActive(), !escape);
         QCOMPARE(hook, (escape ? QList<bool>{true, false} : QList<bool>{true}));
-        V::settle();
-        QCOMPARE(view.rows().size(), added.isEmpty() ? 0 : 1);
+        QTRY_COMPARE(view.rows().size(), added.isEmpty() ? 0 : 1);
         if (!added.isEmpty())
             QCOMPARE(V::text(V::child(view.rows().at(0), "title")), added);
     }
@@ -337,7 +336,6 @@ private slots:
         QCOMPARE(items.size(), after.isEmpty() ? 0 : 1);
         if (!after.isEmpty())
             QCOMPARE(items.at(0).status, V::stateOf(after).items.at(0).status);
-        V::settle();
     }
 
     // Shown exactly, in at most two lines.
