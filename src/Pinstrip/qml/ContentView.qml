@@ -98,11 +98,23 @@ Item {
                 }
                 // Set while an entry typed into the input row is added, so the list shows it.
                 property bool revealing: false
+                // Its row, scrolled into view once the list has laid it out.
+                property int revealRow: -1
 
                 function addAndReveal(title) {
                     revealing = true;
                     root.store.add(title);
                     revealing = false;
+                }
+                function reveal() {
+                    if (revealRow >= 0)
+                        positionViewAtIndex(revealRow, ListView.Contain);
+                    revealRow = -1;
+                }
+                // After the strip's height has followed, so the row lands in the final viewport.
+                onContentHeightChanged: {
+                    if (revealRow >= 0)
+                        Qt.callLater(reveal);
                 }
 
                 // A list lays out once per frame; rows coming or going change the strip's
@@ -112,7 +124,7 @@ Item {
                     function onRowsInserted(parent, first) {
                         list.forceLayout();
                         if (list.revealing)
-                            list.positionViewAtIndex(first, ListView.Contain);
+                            list.revealRow = first;
                     }
                     function onRowsRemoved() {
                         list.forceLayout();

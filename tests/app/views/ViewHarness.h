@@ -41,9 +41,6 @@ public:
         for (const QChar c : text)
             QTest::keyClick(&m_window, c.toLatin1());
     }
-    // Lets layouts and list transitions settle.
-    static void settle() { QTest::qWait(400); }
-
     // Today's list with one entry per letter: o open, p in progress, d done.
     static TodoState stateOf(const QString& statuses);
 
