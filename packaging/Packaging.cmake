@@ -2,6 +2,8 @@
 # entry, its icon, its AppStream metadata, its manual page and its licence in place;
 # `cpack -G DEB` packs the same tree.
 include(GNUInstallDirs)
+# The package holds the program alone: packing it must not build every test and benchmark.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON PARENT_SCOPE)
 set(PINSTRIP_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(PINSTRIP_GENERATED_DIR ${CMAKE_BINARY_DIR}/packaging)
 
