@@ -17,7 +17,8 @@ constexpr auto o = ItemStatus::open, p = ItemStatus::inProgress, d = ItemStatus:
 TodoState stateOf(const QList<ItemStatus>& statuses, bool twins = false) {
     TodoState state;
     for (const ItemStatus status : statuses)
-        state.items.append({QUuid::createUuid(), QChar(char16_t(u'A' + state.items.size())), status});
+        state.items.append(
+            {QUuid::createUuid(), QChar(char16_t(u'A' + state.items.size())), status});
     if (twins)
         state.items[1].id = state.items[0].id;
     return state;

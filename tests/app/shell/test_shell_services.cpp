@@ -1,4 +1,5 @@
 #include "LoginItem.h"
+#include "Messages.h"
 #include "SingleInstance.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
@@ -225,8 +226,8 @@ private slots:
     // Without a feed only a package build may point at a package manager; these tests are
     // a build by hand.
     void withoutFeedTellsWhoUpdates() {
-        QVERIFY(UpdateCheck::withoutFeed(true).text.contains("package manager"));
-        const UpdateCheck::Notice own = UpdateCheck::withoutFeed(false);
+        QVERIFY(Messages::builtWithoutUpdateCheck(true).text.contains("package manager"));
+        const Messages::Message own = Messages::builtWithoutUpdateCheck(false);
         QVERIFY(!(own.text + own.details).contains("package"));
         QVERIFY(!UpdateCheck::builtAsPackage());
     }

