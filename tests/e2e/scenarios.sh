@@ -88,8 +88,10 @@ drag_strip() { # <dx> <dy>, by the strip's background
     local x y w h
     read -r x y w h < <(e2e_strip_geometry)
     xdotool mousemove $((x + 6)) $((y + h / 2)) mousedown 1 sleep 0.2 \
-        mousemove_relative -- $(($1 / 2)) $(($2 / 2)) sleep 0.1 \
-        mousemove_relative -- $(($1 / 2)) $(($2 / 2)) sleep 0.2 mouseup 1
+        mousemove_relative -- $(($1 / 4)) $(($2 / 4)) sleep 0.1 \
+        mousemove_relative -- $(($1 / 4)) $(($2 / 4)) sleep 0.1 \
+        mousemove_relative -- $(($1 / 4)) $(($2 / 4)) sleep 0.1 \
+        mousemove_relative -- $(($1 / 4)) $(($2 / 4)) sleep 0.3 mouseup 1
 }
 
 # First start, summoning from another application by double tap and by hot key, and a second
@@ -303,9 +305,10 @@ scenario_xfce_tray() {
     first=$(e2e_strip_corner)
     drag_strip -300 150
     e2e_wait 5 eval '! corner_is "$first"' || e2e_fail "the drag did not move the strip"
+    expect_anchor_at_strip # the move has ended
     pick "Reset Position"
     e2e_wait 5 corner_is "$first" ||
-        e2e_fail "\"Reset Position\" put the strip at $(e2e_strip_corner), not $first"
+        e2e_fail "\"Reset Position\" put the strip at $(e2e_strip_corner), not $first (preferences: $(tr "\n" " " <"$SETTINGS"))"
     pick "Quit Pinstrip"
     e2e_wait 10 sh -c "! kill -0 $PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not quit"
     wait "$PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not exit with 0"
