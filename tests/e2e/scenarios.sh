@@ -199,7 +199,7 @@ scenario_tray_and_drag() {
     before=$(e2e_strip_corner)
     drag_strip -400 200
     e2e_wait 5 grep -q '^pinstrip.topRightAnchor=' "$SETTINGS" ||
-        e2e_fail "dragging stored no anchor"
+        e2e_fail "dragging stored no anchor (strip from $before to $(e2e_strip_corner))"
     moved=$(e2e_strip_corner)
     [ "$moved" != "$before" ] || e2e_fail "the drag did not move the strip"
     expect_anchor_at_strip
