@@ -184,7 +184,7 @@ xsession_start_xfce() {
     xsession_wait 10 test -S "$bus" || xsession_fail "the session bus did not start" || return 2
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus"
     # GTK would have the bus start the accessibility bus, processes not ours to stop.
-    export NO_AT_BRIDGE=1
+    export NO_AT_BRIDGE=1 XDG_CURRENT_DESKTOP=XFCE
     xsession_xfce_panel_config
     # Started here rather than by bus activation, so that it is stopped by its PID too.
     xfconfd=$(dpkg -L xfconf 2>/dev/null | grep '/xfconfd$' | head -n1)

@@ -15,11 +15,11 @@ stacks_stop_bus_children() { # what a bus started on demand (dconf, kglobalaccel
         for child in $(pgrep -P "$bus"); do kill "$child" 2>/dev/null || true; done
     done
 }
-trap 'stacks_stop_bus_children; e2e_stop_all' EXIT
+trap 'stacks_stop_bus_children; e2e_stop_pinstrip; xsession_stop' EXIT
 
 stacks_start_display() {
     : >"$E2E_DIR/display"
-    e2e_spawn Xvfb -displayfd 3 -screen 0 1440x900x24 +extension GLX -nolisten tcp \
+    xsession_spawn Xvfb -displayfd 3 -screen 0 1440x900x24 +extension GLX -nolisten tcp \
         3>"$E2E_DIR/display"
     e2e_wait 20 test -s "$E2E_DIR/display" || e2e_fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
@@ -28,7 +28,7 @@ stacks_start_display() {
 
 stacks_session_bus() {
     eval "$(dbus-launch --sh-syntax)"
-    E2E_PIDS+=("$DBUS_SESSION_BUS_PID")
+    XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
     BUS_PIDS="${BUS_PIDS:-} $DBUS_SESSION_BUS_PID"
 }
 
@@ -36,7 +36,7 @@ stacks_wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; 
 
 stacks_target() {
     : >"$TYPED"
-    e2e_spawn "$XTOOL" target "$TYPED"
+    xsession_spawn "$XTOOL" target "$TYPED"
     e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
     TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
     e2e_focus_target
@@ -58,9 +58,9 @@ kde_start() {
     stacks_session_bus
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=x11 KDE_FULL_SESSION=true
     kde_focus_level 1
-    e2e_spawn kwin_x11 --replace
+    xsession_spawn kwin_x11 --replace
     e2e_wait 30 stacks_wm_ready || e2e_fail "kwin_x11 did not start"
-    e2e_spawn kglobalaccel5
+    xsession_spawn kglobalaccel5
     e2e_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
     stacks_target
 }
@@ -79,8 +79,8 @@ gnome_start() {
     stacks_start_display
     stacks_session_bus
     local system=$E2E_DIR/system-bus
-    e2e_spawn dbus-daemon --session --nofork --address="unix:path=$system"
-    BUS_PIDS="$BUS_PIDS $E2E_SPAWNED"
+    xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
+    BUS_PIDS="$BUS_PIDS $XSESSION_SPAWNED"
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system"
     e2e_wait 10 test -S "$system" || e2e_fail "no system bus"
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
@@ -92,9 +92,9 @@ gnome_start() {
     gsettings set $keys.custom-keybinding:$path name "'Terminal'"
     gsettings set $keys.custom-keybinding:$path command "'touch $E2E_DIR/terminal-ran'"
     gsettings set $keys.custom-keybinding:$path binding "'<Primary><Alt>t'"
-    e2e_spawn gnome-shell --x11 --replace
+    xsession_spawn gnome-shell --x11 --replace
     e2e_wait 60 stacks_wm_ready || e2e_fail "gnome-shell did not start"
-    e2e_spawn /usr/libexec/gsd-media-keys
+    xsession_spawn /usr/libexec/gsd-media-keys
     # The shell opens its overview at the end of its start-up animation: close it after that.
     e2e_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
     stacks_target

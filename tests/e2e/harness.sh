@@ -31,12 +31,13 @@ e2e_stop_pinstrip() {
 trap 'e2e_stop_pinstrip; xsession_stop' EXIT
 
 E2E_DESKTOP=openbox
-e2e_start_desktop() { # [xfce]: openbox with tint2 unless told otherwise
-    E2E_DESKTOP=${1:-openbox}
-    if [ "$E2E_DESKTOP" = xfce ]; then
+e2e_start_desktop() { # [xfce|--compositor]: openbox with tint2 unless told otherwise
+    E2E_DESKTOP=openbox
+    if [ "${1:-}" = xfce ]; then
+        E2E_DESKTOP=xfce
         xsession_start --desktop xfce || e2e_fail "Xfce did not start"
     else
-        xsession_start --tray || e2e_fail "openbox did not start"
+        xsession_start --tray "$@" || e2e_fail "openbox did not start"
     fi
     : >"$TYPED"
     xsession_spawn "$XTOOL" target "$TYPED"
