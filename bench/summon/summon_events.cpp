@@ -23,8 +23,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     long summons = 0;
-    Hotkey hotkey(QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T), [] {});
-    OptionDoubleTap monitor([&summons] { ++summons; });
+    Hotkey hotkey(QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T),
+                  [](quint32) {});
+    OptionDoubleTap monitor([&summons](quint32) { ++summons; });
     monitor.start(false);
     if (!monitor.active()) {
         std::fprintf(stderr, "summon_events: no XInput 2 on this display\n");

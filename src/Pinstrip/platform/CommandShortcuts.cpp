@@ -37,7 +37,9 @@ void CommandShortcuts::find(QKeyCombination combination, Answer answer) {
         if (m_process.state() != QProcess::NotRunning)
             m_process.kill(); // reported through `finished` as a crash: "free"
     });
-    m_process.start(m_program, m_arguments);
+    // Started from the event loop, so that launching the tool never delays the launch.
+    QMetaObject::invokeMethod(
+        &m_process, [this] { m_process.start(m_program, m_arguments); }, Qt::QueuedConnection);
 }
 
 void CommandShortcuts::reply(const QString& owner) {

@@ -57,13 +57,7 @@ KGlobalAccelHotkey::KGlobalAccelHotkey(QKeyCombination combination, Pressed pres
                   return;
               }
               m_active = true;
-              assigned(reply.value());
-          });
-    watch(bus.asyncCall(request(QStringLiteral("getComponent"), {QLatin1String(component)})),
-          [this](const QDBusPendingCall& call) {
-              QDBusPendingReply<QDBusObjectPath> reply(call);
-              if (!reply.isError())
-                  listen(reply.value().path());
+              listenThenReport(reply.value());
           });
 }
 
@@ -107,10 +101,19 @@ void KGlobalAccelHotkey::assigned(const QList<int>& keys) {
           });
 }
 
-void KGlobalAccelHotkey::listen(const QString& componentPath) {
-    QDBusConnection::sessionBus().connect(service, componentPath, componentInterface,
-                                          QStringLiteral("globalShortcutPressed"), this,
-                                          SLOT(shortcutPressed(QString, QString, qlonglong)));
+// Reports only once presses can reach us, so that a registered key never goes unheard.
+void KGlobalAccelHotkey::listenThenReport(const QList<int>& keys) {
+    watch(QDBusConnection::sessionBus().asyncCall(
+              request(QStringLiteral("getComponent"), {QLatin1String(component)})),
+          [this, keys](const QDBusPendingCall& call) {
+              QDBusPendingReply<QDBusObjectPath> reply(call);
+              if (!reply.isError())
+                  QDBusConnection::sessionBus().connect(
+                      service, reply.value().path(), componentInterface,
+                      QStringLiteral("globalShortcutPressed"), this,
+                      SLOT(shortcutPressed(QString, QString, qlonglong)));
+              assigned(keys);
+          });
 }
 
 void KGlobalAccelHotkey::shortcutPressed(const QString& componentName, const QString& actionName,

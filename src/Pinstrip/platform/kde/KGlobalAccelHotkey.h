@@ -31,8 +31,8 @@ private slots:
 
 private:
     void watch(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> done);
+    void listenThenReport(const QList<int>& keys);
     void assigned(const QList<int>& keys);
-    void listen(const QString& componentPath);
 
     QStringList m_actionId;
     int m_keys;
