@@ -75,6 +75,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
             guard->hotkeyPressed(userTime);
     };
     m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
+    connect(m_hotkey.get(), &Hotkey::statusChanged, m_statusItem.get(), &StatusItem::refresh);
 
     m_optionTap = std::make_unique<OptionDoubleTap>(summon);
     connect(m_optionTap.get(), &OptionDoubleTap::activeChanged, m_statusItem.get(),
@@ -215,8 +216,9 @@ void AppDelegate::menuCheckUpdates() {
         return;
     const QUrl feed(QStringLiteral(PINSTRIP_UPDATE_FEED));
     if (feed.isEmpty()) {
-        m_dialogs.show(Dialogs::Kind::update,
-                       [] { return messageBox(Messages::builtWithoutUpdateCheck(UpdateCheck::builtAsPackage())); });
+        m_dialogs.show(Dialogs::Kind::update, [] {
+            return messageBox(Messages::builtWithoutUpdateCheck(UpdateCheck::builtAsPackage()));
+        });
         return;
     }
     if (!m_updater) {
@@ -301,6 +303,7 @@ TrayMenu::State AppDelegate::menuState() const {
         .monitorExists = m_optionTap != nullptr,
         .monitorActive = m_optionTap && m_optionTap->active(),
         .loginEnabled = m_environment.loginItem.enabled(),
+        .hotkey = m_hotkey ? m_hotkey->status() : HotkeyStatus{},
     };
 }
 

@@ -20,8 +20,18 @@ TrayMenu& StatusItem::menu() {
 }
 
 void StatusItem::refresh() {
+    const TrayMenu::State state = m_state();
     if (m_menu)
-        m_menu->update(m_state());
+        m_menu->update(state);
+    if (m_tray)
+        m_tray->setToolTip(toolTipFor(state.hotkey));
+}
+
+QString StatusItem::toolTipFor(const HotkeyStatus& hotkey) {
+    using State = HotkeyStatus::State;
+    if (hotkey.state == State::pending || hotkey.state == State::registered)
+        return toolTip;
+    return toolTip + QLatin1Char('\n') + hotkey.text(QStringLiteral("Ctrl+Alt+T"));
 }
 
 bool StatusItem::shown() const {
@@ -33,7 +43,7 @@ void StatusItem::show() {
         return;
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>();
-        m_tray->setToolTip(toolTip);
+        m_tray->setToolTip(toolTipFor(m_state().hotkey));
         m_tray->setContextMenu(&menu());
         connect(m_tray.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {

@@ -25,6 +25,9 @@ public:
                QObject* parent = nullptr);
     ~StatusItem() override;
 
+    // The tooltip, with a second line when Ctrl+Alt+T is not ours.
+    [[nodiscard]] static QString toolTipFor(const HotkeyStatus& hotkey);
+
     [[nodiscard]] TrayMenu& menu();
     void refresh();
 

@@ -18,7 +18,7 @@ TrayMenu::TrayMenu(const std::function<void(Command)>& run, QWidget* parent) : Q
         m_actions.at(static_cast<std::size_t>(command)) = action;
     };
     add(QStringLiteral("Hide Strip"), Command::toggle);
-    add(QStringLiteral("Add Item (Ctrl+Alt+T)"), Command::pick);
+    add(pickTitle({}), Command::pick);
     add(QStringLiteral("Archive All & Start Fresh"), Command::archive);
     add(QStringLiteral("Archive\u2026"), Command::history);
     addSeparator();
@@ -46,11 +46,29 @@ void TrayMenu::update(const State& state) {
     // Setting an unchanged value sends nothing to a tray host.
     action(Command::toggle)
         ->setText(state.panelVisible ? QStringLiteral("Hide Strip") : QStringLiteral("Show Strip"));
+    action(Command::pick)->setText(pickTitle(state.hotkey));
     QAction* doubleTap = action(Command::toggleDoubleTap);
     doubleTap->setText(needsPermission ? doubleTapNeedsTitle : doubleTapTitle);
     doubleTap->setChecked(state.doubleTapEnabled);
     action(Command::openAccessibility)->setVisible(needsPermission);
     action(Command::toggleLogin)->setChecked(state.loginEnabled);
+}
+
+QString TrayMenu::pickTitle(const HotkeyStatus& hotkey) {
+    using State = HotkeyStatus::State;
+    const QString holder =
+        hotkey.owner.isEmpty() ? QStringLiteral("another program") : hotkey.owner;
+    switch (hotkey.state) {
+    case State::desktopBinds:
+    case State::taken:
+        return QStringLiteral("Add Item (Ctrl+Alt+T belongs to %1)").arg(holder);
+    case State::unavailable:
+        return QStringLiteral("Add Item");
+    case State::pending:
+    case State::registered:
+        break;
+    }
+    return QStringLiteral("Add Item (Ctrl+Alt+T)");
 }
 
 void TrayMenu::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HotkeyStatus.h"
+
 #include <QMenu>
 #include <QString>
 #include <array>
@@ -32,6 +34,7 @@ public:
         bool monitorExists = false;
         bool monitorActive = false;
         bool loginEnabled = false;
+        HotkeyStatus hotkey;
     };
 
     static inline const QString doubleTapTitle = QStringLiteral("Summon on Double-Alt");
@@ -42,6 +45,8 @@ public:
     explicit TrayMenu(const std::function<void(Command)>& run, QWidget* parent = nullptr);
 
     void update(const State& state);
+    // "Add Item" names the key, or who holds it when the key is not ours.
+    [[nodiscard]] static QString pickTitle(const HotkeyStatus& hotkey);
     [[nodiscard]] QAction* action(Command command) const;
 
 protected:

@@ -1,6 +1,7 @@
 #include "LoginItem.h"
 #include "Messages.h"
 #include "SingleInstance.h"
+#include "StatusItem.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
 
@@ -171,14 +172,14 @@ private slots:
         using S = TrayMenu::State; // shown, double tap, monitor exists, monitor active, login
         // clang-format off
         QTest::newRow("first run, monitor waiting")
-            << S{true, true, true, false, false} << "Hide" << needs << "";
+            << S{true, true, true, false, false, {}} << "Hide" << needs << "";
         QTest::newRow("monitor active")
-            << S{true, true, true, true, false} << "Hide" << "[x] Summon on Double-Alt" << "";
-        QTest::newRow("no monitor yet") << S{true, true, false, false, false} << "Hide" << needs << "";
+            << S{true, true, true, true, false, {}} << "Hide" << "[x] Summon on Double-Alt" << "";
+        QTest::newRow("no monitor yet") << S{true, true, false, false, false, {}} << "Hide" << needs << "";
         QTest::newRow("switched off, waiting")
-            << S{true, false, true, false, false} << "Hide" << "Summon on Double-Alt" << "";
+            << S{true, false, true, false, false, {}} << "Hide" << "Summon on Double-Alt" << "";
         QTest::newRow("hidden, login on")
-            << S{false, true, true, true, true} << "Show" << "[x] Summon on Double-Alt" << "[x] ";
+            << S{false, true, true, true, true, {}} << "Show" << "[x] Summon on Double-Alt" << "[x] ";
         // clang-format on
     }
     void trayTitles() {
@@ -187,8 +188,12 @@ private slots:
         QFETCH(QString, summon);
         QFETCH(QString, login);
         TrayMenu menu([](Command) {});
-        menu.update({!state.panelVisible, !state.doubleTapEnabled, !state.monitorExists,
-                     !state.monitorActive, !state.loginEnabled});
+        menu.update({!state.panelVisible,
+                     !state.doubleTapEnabled,
+                     !state.monitorExists,
+                     !state.monitorActive,
+                     !state.loginEnabled,
+                     {}});
         menu.update(state);
         QStringList titles; // separators as "-", "&&" (a literal '&') as it shows
         for (const QAction* action : menu.actions()) {
@@ -199,10 +204,37 @@ private slots:
                                              : (action->isChecked() ? "[x] " : "") +
                                                    QString(action->text()).replace("&&", "&"));
         }
-        QCOMPARE(titles.join('|'), toggle + " Strip|Add Item (Ctrl+Alt+T)|Archive All & Start Fresh|" +
-                                       "Archive…|-|Reset Position|" + summon + "|" + login +
-                                       "Launch at Login|-|Check for Updates…|About Pinstrip|" +
-                                       "Quit Pinstrip");
+        QCOMPARE(titles.join('|'),
+                 toggle + " Strip|Add Item (Ctrl+Alt+T)|Archive All & Start Fresh|" +
+                     "Archive…|-|Reset Position|" + summon + "|" + login +
+                     "Launch at Login|-|Check for Updates…|About Pinstrip|" + "Quit Pinstrip");
+    }
+
+    // Where Ctrl+Alt+T is not ours, "Add Item" and the tooltip say who holds it.
+    void hotkeyNotes_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("owner");
+        QTest::addColumn<QString>("title");
+        using enum HotkeyStatus::State;
+        QTest::newRow("ours") << int(registered) << ""
+                              << "Add Item (Ctrl+Alt+T)";
+        QTest::newRow("desktop") << int(desktopBinds) << "GNOME: Terminal"
+                                 << "Add Item (Ctrl+Alt+T belongs to GNOME: Terminal)";
+        QTest::newRow("grabbed") << int(taken) << ""
+                                 << "Add Item (Ctrl+Alt+T belongs to another program)";
+        QTest::newRow("no X11") << int(unavailable) << ""
+                                << "Add Item";
+    }
+    void hotkeyNotes() {
+        QFETCH(int, state);
+        QFETCH(QString, owner);
+        const HotkeyStatus status{HotkeyStatus::State(state), owner};
+        TrayMenu menu([](Command) {});
+        menu.update({.hotkey = status});
+        QTEST(menu.action(Command::pick)->text(), "title");
+        QCOMPARE(StatusItem::toolTipFor(status).contains(owner + ")"), !owner.isEmpty());
+        QCOMPARE(StatusItem::toolTipFor(status) == StatusItem::toolTip,
+                 status.state == HotkeyStatus::State::registered);
     }
 
     // Every entry runs its command, and Control-Q quits while the menu is open.
