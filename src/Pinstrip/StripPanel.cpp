@@ -5,7 +5,6 @@
 #include "platform/WindowSystem.h"
 
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
 #include <QQuickItem>
@@ -118,8 +117,13 @@ void StripPanel::relayout() {
         return;
     // What is shown is clamped; the stored corner stays, so the strip returns to it when the
     // work area grows again or the list gets shorter.
-    m_target = here.coordinates.fromPlacement(*frame);
-    setGeometry(m_target);
+    const QRect target = here.coordinates.fromPlacement(*frame);
+    // The window system reports the moves of earlier placements after this one was asked for.
+    m_targets.prepend(target);
+    m_targets.resize(std::min<qsizetype>(m_targets.size(), 4));
+    const std::optional<Screens> screens = m_screens();
+    m_targetArea = screens ? screens->available : QRect();
+    setGeometry(target);
 }
 
 void StripPanel::resetPosition() {
@@ -134,21 +138,12 @@ void StripPanel::showEvent(QShowEvent* event) {
     QQuickWindow::showEvent(event);
 }
 
-void StripPanel::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button() == Qt::LeftButton;
-    QQuickWindow::mousePressEvent(event);
-}
-
-void StripPanel::mouseReleaseEvent(QMouseEvent* event) {
-    QQuickWindow::mouseReleaseEvent(event);
-    m_pressed = false;
-}
-
 void StripPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
-    // Only the user's drag chooses the corner. Relayouts and the window manager's own moves
-    // (after a screen shrank, say) leave it alone.
-    if (m_pressed && geometry() != m_target)
+    // Only the user's drag chooses the corner. Relayouts, and the window manager's own moves
+    // when the screen changed since the last placement, leave it alone.
+    const std::optional<Screens> screens = m_screens();
+    if (!m_targets.contains(geometry()) && screens && screens->available == m_targetArea)
         panelMoved(geometry());
 }
 

@@ -2,6 +2,7 @@
 
 #include "ScreenCoordinates.h"
 
+#include <QList>
 #include <QQuickWindow>
 #include <QRect>
 #include <functional>
@@ -47,8 +48,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -70,6 +69,6 @@ private:
     std::unique_ptr<QQuickItem> m_root;
     bool m_allowKey = false;
     bool m_translucent = false;
-    bool m_pressed = false;
-    QRect m_target;
+    QList<QRect> m_targets; // the latest placements, newest first
+    QRect m_targetArea;     // the work area they were made in
 };
