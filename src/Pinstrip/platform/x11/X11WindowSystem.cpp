@@ -70,22 +70,24 @@ void X11WindowSystem::prepareFloating(QWindow& window) {
 }
 
 void X11WindowSystem::keepFloating(const QWindow& window) {
-    const auto id = static_cast<xcb_window_t>(window.winId());
-    const auto send = [&](const char* type, std::initializer_list<quint32> data) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = id;
-        event.type = atom(type);
-        std::copy(data.begin(), data.end(), event.data.data32);
-        xcb_send_event(m_connection, 0, m_root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                       reinterpret_cast<const char*>(&event));
-    };
-    send("_NET_WM_DESKTOP", {allDesktops, sourcePager});
+    const auto id = static_cast<quint32>(window.winId());
+    sendToRoot(id, "_NET_WM_DESKTOP", {allDesktops, sourcePager});
     for (const quint32 state : floatingStates())
-        send("_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
+        sendToRoot(id, "_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
     xcb_flush(m_connection);
+}
+
+void X11WindowSystem::sendToRoot(quint32 window, const char* type,
+                                 std::initializer_list<quint32> data) const {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom(type);
+    std::copy(data.begin(), data.end(), event.data.data32);
+    xcb_send_event(m_connection, 0, m_root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
 }
 
 X11WindowSystem::~X11WindowSystem() {
@@ -189,17 +191,7 @@ void X11WindowSystem::activate(const QWindow& window, quint32 userTime) {
         helper ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) : id;
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, timeWindow, atom("_NET_WM_USER_TIME"),
                         XCB_ATOM_CARDINAL, 32, 1, &userTime);
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = id;
-    event.type = atom("_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = sourcePager;
-    event.data.data32[1] = userTime;
-    event.data.data32[2] = m_previous;
-    xcb_send_event(m_connection, 0, m_root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&event));
+    sendToRoot(id, "_NET_ACTIVE_WINDOW", {sourcePager, userTime, m_previous});
     xcb_flush(m_connection);
 }
 
@@ -210,17 +202,8 @@ void X11WindowSystem::handBackKeyboard(const QWindow& own) {
     if (!own.isActive())
         return;
     if (previous != XCB_WINDOW_NONE && exists(previous)) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = previous;
-        event.type = atom("_NET_ACTIVE_WINDOW");
-        event.data.data32[0] = sourcePager;
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        event.data.data32[2] = static_cast<quint32>(own.winId());
-        xcb_send_event(m_connection, 0, m_root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                       reinterpret_cast<const char*>(&event));
+        sendToRoot(previous, "_NET_ACTIVE_WINDOW",
+                   {sourcePager, XCB_CURRENT_TIME, static_cast<quint32>(own.winId())});
     } else {
         // The desktop had the keyboard (no active window): return it there rather than keep it.
         xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT,

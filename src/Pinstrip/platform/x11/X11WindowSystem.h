@@ -6,6 +6,7 @@
 #include <QList>
 #include <QtGlobal>
 #include <functional>
+#include <initializer_list>
 
 struct xcb_connection_t;
 
@@ -35,6 +36,8 @@ private:
     [[nodiscard]] QList<quint32> floatingStates() const;
     [[nodiscard]] quint32 activeWindow() const;
     [[nodiscard]] bool exists(quint32 window) const;
+    // An EWMH request about `window` to the window manager, through the root window.
+    void sendToRoot(quint32 window, const char* type, std::initializer_list<quint32> data) const;
 
     xcb_connection_t* m_connection;
     quint32 m_root;
