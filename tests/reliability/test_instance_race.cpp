@@ -1,5 +1,5 @@
-// The program started as processes: of two copies started at the same instant exactly one
-// keeps running, also when a copy killed with SIGKILL, running or still starting, came before.
+// Of two copies of the program started at the same instant exactly one keeps running, also
+// after a copy killed with SIGKILL, running or still starting.
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -10,8 +10,6 @@ namespace {
 
 constexpr int startTimeoutMs = 60000; // a sanitizer build starting on a busy machine
 
-// The test runs offscreen and without leak checks (Qt's own allocations at exit are not its
-// business); every copy inherits that.
 void start(QProcess& copy) {
     copy.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     copy.start(PINSTRIP_EXECUTABLE, {});
@@ -20,22 +18,14 @@ void start(QProcess& copy) {
 // Waits until the copy's process id is in the lock; false if it ended or never got there.
 bool holdsLock(QProcess& copy) {
     QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < startTimeoutMs && copy.state() != QProcess::NotRunning) {
+    for (timer.start(); timer.elapsed() < startTimeoutMs && copy.state() != QProcess::NotRunning;
+         copy.waitForFinished(50)) {
         QFile lock(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pinstrip.lock");
         if (lock.open(QIODevice::ReadOnly) &&
             lock.readLine().trimmed().toLongLong() == copy.processId())
             return true;
-        copy.waitForFinished(50);
     }
     return false;
-}
-
-void stop(QProcess& copy) {
-    if (copy.state() != QProcess::NotRunning) {
-        copy.kill();
-        copy.waitForFinished(10000);
-    }
 }
 
 } // namespace
@@ -61,37 +51,32 @@ void TestInstanceRace::exactlyOneOfTwoKeepsRunning() {
     if (killAfterMs >= 0) {
         QProcess killed;
         start(killed);
-        QVERIFY(killed.waitForStarted());
-        if (killAfterMs == 0)
-            QVERIFY(holdsLock(killed));
+        QVERIFY(killed.waitForStarted() && (killAfterMs > 0 || holdsLock(killed)));
         QThread::msleep(static_cast<unsigned long>(killAfterMs));
-        stop(killed);
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
     }
-
-    QProcess first, second;
-    start(first);
-    start(second);
-    QVERIFY(first.waitForStarted() && second.waitForStarted());
-    // One of them gives up once it sees the other's lock.
+    QProcess copies[2];
+    for (QProcess& copy : copies)
+        start(copy);
     QElapsedTimer timer;
-    timer.start();
-    while (first.state() != QProcess::NotRunning && second.state() != QProcess::NotRunning &&
-           timer.elapsed() < startTimeoutMs) {
-        first.waitForFinished(25);
-        second.waitForFinished(25);
-    }
-    QProcess& quitter = first.state() == QProcess::NotRunning ? first : second;
-    QProcess& survivor = &quitter == &first ? second : first;
+    for (timer.start();
+         copies[0].state() != QProcess::NotRunning && copies[1].state() != QProcess::NotRunning &&
+         timer.elapsed() < startTimeoutMs;
+         copies[1].waitForFinished(25))
+        copies[0].waitForFinished(25);
+    QProcess& quitter = copies[copies[0].state() == QProcess::NotRunning ? 0 : 1];
+    QProcess& survivor = copies[&quitter == &copies[0] ? 1 : 0];
     const bool oneQuitCleanly =
         quitter.state() == QProcess::NotRunning && quitter.exitStatus() == QProcess::NormalExit;
     const bool survivorHoldsLock = holdsLock(survivor);
-    QThread::msleep(1000);
+    QThread::msleep(1000); // the survivor must not quit a little later either
     const bool survivorRuns = survivor.state() == QProcess::Running;
-    stop(first);
-    stop(second);
+    for (QProcess& copy : copies)
+        if (copy.state() != QProcess::NotRunning)
+            copy.kill(), copy.waitForFinished(10000);
     QVERIFY2(oneQuitCleanly, "both copies kept running, or one crashed instead of quitting");
-    QVERIFY2(survivorHoldsLock, "the remaining copy does not hold the lock");
-    QVERIFY2(survivorRuns, "the remaining copy did not keep running");
+    QVERIFY2(survivorHoldsLock && survivorRuns, "the remaining copy lost the lock or quit");
 }
 
 QTEST_GUILESS_MAIN(TestInstanceRace)

@@ -18,7 +18,6 @@ public:
         return path() + QLatin1Char('/') + name;
     }
     [[nodiscard]] QStringList entries() const { return list(path()); }
-    // todo.json decoded; nullopt when it is missing or unreadable.
     [[nodiscard]] std::optional<TodoState> state() const {
         return StateCodec::decode(read(file()));
     }
@@ -26,13 +25,11 @@ public:
         return write(file(), StateCodec::encode(state));
     }
 
-    // Every name in a folder, hidden ones included, sorted.
+    // Every name in a folder, hidden ones included, sorted; a file's bytes, empty if unreadable;
+    // replacing them, making the folder first; a clock at 2 June 2025, 18:40:05 local time.
     [[nodiscard]] static QStringList list(const QString& folder);
-    // Empty when the file cannot be read.
     [[nodiscard]] static QByteArray read(const QString& path);
-    // Replaces the file's bytes, making its folder first.
     [[nodiscard]] static bool write(const QString& path, const QByteArray& bytes);
-    // 2 June 2025, 18:40:05 local time, at every call.
     [[nodiscard]] static std::function<QDateTime()> clock();
 
 private:
