@@ -19,10 +19,7 @@ expect_anchor_at_strip() {
 }
 
 strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
-
-expect_summoned() { # <what summoned it>
-    e2e_wait 5 strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"
-}
+expect_summoned() { e2e_wait 5 strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"; }
 
 expect_not_summoned() { # <case>
     sleep 0.9 # past every double-tap limit
@@ -245,41 +242,33 @@ panel_menu_shown() {
 }
 
 corner_is() { [ "$(e2e_strip_corner)" = "$1" ]; }
-
-backdrop_is() { # <0 black|1 white>: a spot beside the strip and the target window shows it
-    [ "$(import -window root -crop 1x1+700+800 -format '%[fx:mean]' info:)" = "$1" ]
-}
-
 pick_add_item() { pick "$ADD_ITEM"; }
 
-strip_mean_over() { # <black|white>: MEAN, the strip's brightness over a backdrop of that colour
-    local x y w h backdrop
-    xsession_backdrop "$1"
-    backdrop=$XSESSION_SPAWNED
-    e2e_wait 5 backdrop_is "$([ "$1" = white ] && echo 1 || echo 0)" || e2e_fail "no $1 backdrop"
-    read -r x y w h < <(e2e_strip_geometry)
-    MEAN=$(import -window root -crop "${w}x${h}+$x+$y" +repage -colorspace gray -format '%[fx:mean]' info:)
-    xsession_stop_one "$backdrop"
+backdrop_is() { [ "$(import -window root -crop 1x1+700+800 -format '%[fx:mean]' info:)" = "$1" ]; }
+
+expect_translucent() { # under a compositor: the strip's mean brightness over black and white
+    local x y w h colour mean=()
+    for colour in black white; do
+        xsession_backdrop $colour
+        e2e_wait 5 backdrop_is ${#mean[@]} || e2e_fail "no $colour backdrop"
+        read -r x y w h < <(e2e_strip_geometry)
+        mean+=("$(import -window root -crop "${w}x${h}+$x+$y" +repage -colorspace gray -format '%[fx:mean]' info:)")
+        xsession_stop_one "$XSESSION_SPAWNED"
+    done
+    awk -v a="${mean[0]}" -v b="${mean[1]}" 'BEGIN { exit !(b - a > 0.02) }' ||
+        e2e_fail "the strip is opaque: mean brightness ${mean[0]} over black, ${mean[1]} over white"
 }
 
-expect_translucent() { # under a compositor
-    local dark light
-    strip_mean_over black
-    dark=$MEAN
-    strip_mean_over white
-    light=$MEAN
-    awk -v a="$dark" -v b="$light" 'BEGIN { exit !(b - a > 0.02) }' ||
-        e2e_fail "the strip is opaque: mean brightness $dark over black, $light over white"
-}
-
-# Xfce: the strip shows on the current workspace with its tray icon; the menu is complete for a
-# host that never announces it opens it, and stays current; hiding and showing keeps the
-# window's nature; entries are picked by title.
-scenario_xfce_tray() {
+# Xfce: the strip shows on the current workspace with its tray icon and lets xfwm4's compositor
+# shine through; the menu is complete for a host that never announces it opens it, and stays
+# current; hiding and showing keeps the window's nature; entries are picked by title; a summon
+# after a click elsewhere takes the typing (Ctrl+Alt+T is the terminal's there).
+scenario_xfce() {
     e2e_start_desktop xfce
     e2e_start_pinstrip
     e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown at the first start"
     expect_on_every_workspace "at the first start"
+    expect_translucent
     expect_menu "at the first start" "$(menu_of Hide x ' ')"
 
     import -window root "$E2E_DIR/before-menu.png"
@@ -309,6 +298,8 @@ scenario_xfce_tray() {
     expect_summoned "Alt, Alt while hidden"
     expect_on_every_workspace "after a hide and a summon"
     dismiss
+    expect_summon_after_click_elsewhere double_tap "Alt, Alt"
+    expect_summon_after_click_elsewhere pick_add_item "Add Item"
 
     pick "Summon on Double-Alt"
     expect_menu "with the double tap off" "$(menu_of Hide ' ' ' ')"
@@ -318,17 +309,6 @@ scenario_xfce_tray() {
     e2e_wait 10 sh -c "! kill -0 $PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not quit"
     wait "$PINSTRIP_PID" || e2e_fail "\"Quit Pinstrip\" did not exit with 0"
     PINSTRIP_PID=
-}
-
-# Xfce: a summon after a click elsewhere takes the typing; under xfwm4's compositor the strip
-# lets the desktop shine through. Ctrl+Alt+T is the terminal's there (Xfce's default shortcuts).
-scenario_xfce_summon() {
-    e2e_start_desktop xfce
-    e2e_start_pinstrip
-    e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
-    expect_translucent
-    expect_summon_after_click_elsewhere double_tap "Alt, Alt"
-    expect_summon_after_click_elsewhere pick_add_item "Add Item"
 }
 
 # Without X11 (a Wayland session, say) nothing system-wide can be watched or grabbed; the
