@@ -28,7 +28,7 @@ class AppDelegate : public QObject {
 public:
     // What differs between a real desktop and a test.
     struct Environment {
-        StripPanel::ScreenSource screens = StripPanel::primaryScreen();
+        StripPanel::ScreenSource screens = StripPanel::desktopScreens();
         std::function<bool()> trayAvailable;
         LoginItem loginItem;
     };

@@ -3,18 +3,19 @@
 Preferences::Preferences() : m_settings(QStringLiteral("Pinstrip"), QStringLiteral("Pinstrip")) {}
 
 std::optional<QString> Preferences::anchor() const {
-    m_settings.sync();
-    const QVariant value = m_settings.value(anchorKey);
-    if (!value.isValid())
-        return std::nullopt;
-    return value.toString();
+    return text(anchorKey);
 }
 
-void Preferences::setAnchor(const QString& point) {
-    write(anchorKey, point);
+std::optional<QString> Preferences::place() const {
+    return text(placeKey);
 }
 
-void Preferences::removeAnchor() {
+void Preferences::setPlace(const QString& place) {
+    write(placeKey, place);
+}
+
+void Preferences::forgetPlace() {
+    m_settings.remove(placeKey);
     m_settings.remove(anchorKey);
     m_settings.sync();
 }
@@ -33,6 +34,14 @@ bool Preferences::doubleTapEnabled() const {
 
 void Preferences::setDoubleTapEnabled(bool enabled) {
     write(doubleTapKey, enabled);
+}
+
+std::optional<QString> Preferences::text(const QString& key) const {
+    m_settings.sync();
+    const QVariant value = m_settings.value(key);
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toString();
 }
 
 bool Preferences::flag(const QString& key) const {

@@ -8,15 +8,19 @@
 // count as true. Every write is flushed at once, so a killed process loses nothing.
 class Preferences {
 public:
+    // Where earlier versions kept the strip's corner; read once to carry it over.
     static inline const QString anchorKey = QStringLiteral("pinstrip.topRightAnchor");
+    static inline const QString placeKey = QStringLiteral("pinstrip.place");
     static inline const QString visibleKey = QStringLiteral("pinstrip.visible");
     static inline const QString doubleTapKey = QStringLiteral("pinstrip.doubleTapOption");
 
     Preferences();
 
     [[nodiscard]] std::optional<QString> anchor() const;
-    void setAnchor(const QString& point);
-    void removeAnchor();
+    [[nodiscard]] std::optional<QString> place() const;
+    void setPlace(const QString& place);
+    // Forgets the place, and a corner stored by earlier versions with it.
+    void forgetPlace();
 
     [[nodiscard]] bool visible() const;
     void setVisible(bool visible);
@@ -25,6 +29,7 @@ public:
     void setDoubleTapEnabled(bool enabled);
 
 private:
+    [[nodiscard]] std::optional<QString> text(const QString& key) const;
     [[nodiscard]] bool flag(const QString& key) const;
     void write(const QString& key, const QVariant& value);
 

@@ -5,6 +5,7 @@
 #include "platform/WindowSystem.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
 #include <QQuickItem>
@@ -54,16 +55,26 @@ StripPanel::StripPanel(WindowSystem& windowSystem, Preferences& preferences, Scr
     // when it would have liked to, flags it as demanding attention. Summons ask for the keyboard
     // themselves.
     setProperty("_q_showWithoutActivating", true);
+    // On a monitor of another scale the same content needs another number of device pixels.
+    connect(this, &QWindow::screenChanged, this, [this] {
+        QMetaObject::invokeMethod(this, &StripPanel::relayout, Qt::QueuedConnection);
+    });
 }
 
 StripPanel::~StripPanel() = default;
 
-StripPanel::ScreenSource StripPanel::primaryScreen() {
-    return []() -> std::optional<Screens> {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
-            return std::nullopt;
-        return Screens{screen->geometry(), screen->availableGeometry()};
+StripPanel::ScreenSource StripPanel::desktopScreens() {
+    return [] {
+        QList<Screen> screens;
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            const Screen entry{screen->name(), screen->geometry(), screen->availableGeometry()};
+            if (screen == primary)
+                screens.prepend(entry);
+            else
+                screens.append(entry);
+        }
+        return screens;
     };
 }
 
@@ -94,42 +105,73 @@ void StripPanel::present() {
     m_windowSystem.keepFloating(*this);
 }
 
-StripPanel::Area StripPanel::area() const {
-    const std::optional<Screens> screens = m_screens();
-    Area area{ScreenCoordinates(screens ? screens->geometry : QRect()), std::nullopt};
-    if (screens)
-        area.visibleFrame = area.coordinates.toPlacement(screens->available);
-    return area;
+StripPanel::Layout StripPanel::layout(const QList<Screen>& screens) {
+    Layout layout{ScreenCoordinates(screens.isEmpty() ? QRect() : screens.first().geometry), {}};
+    for (const Screen& screen : screens)
+        layout.monitors.append({screen.name, layout.coordinates.toPlacement(screen.geometry),
+                                layout.coordinates.toPlacement(screen.available)});
+    return layout;
+}
+
+std::optional<Placement::Place> StripPanel::place(const QList<Placement::Monitor>& monitors) {
+    if (const std::optional<QString> stored = m_preferences.place())
+        return Placement::placeFromString(*stored);
+    // A corner kept by earlier versions becomes a place on the primary the first time there is
+    // one, and is then kept as such.
+    const std::optional<QString> anchor = m_preferences.anchor();
+    const auto carried = anchor ? Placement::placeFromAnchor(monitors, *anchor) : std::nullopt;
+    if (carried)
+        m_preferences.setPlace(Placement::placeToString(*carried));
+    return carried;
 }
 
 void StripPanel::relayout() {
     if (!m_root)
         return;
-    const Area here = area();
-    if (here.visibleFrame && m_root->property("maxHeight").isValid())
-        m_root->setProperty("maxHeight", static_cast<int>(here.visibleFrame->height));
-    std::optional<Placement::Point> anchor;
-    if (const std::optional<QString> stored = m_preferences.anchor())
-        anchor = Placement::pointFromString(*stored);
+    const QList<Screen> screens = m_screens();
+    const Layout here = layout(screens);
+    const std::optional<Placement::Place> stored = place(here.monitors);
+    const qsizetype on = Placement::shownOn(here.monitors, stored);
+    if (on >= 0 && m_root->property("maxHeight").isValid())
+        m_root->setProperty("maxHeight", static_cast<int>(here.monitors.at(on).workArea.height));
     const Placement::Size fitting{m_root->implicitWidth(), m_root->implicitHeight()};
-    const auto frame = Placement::frame(anchor, fitting, here.visibleFrame);
+    const auto frame = Placement::frame(here.monitors, stored, fitting);
     if (!frame)
         return;
-    // What is shown is clamped; the stored corner stays, so the strip returns to it when the
-    // work area grows again or the list gets shorter.
+    // What is shown is clamped; the stored place stays, so the strip returns to it when the
+    // work area grows again, the list gets shorter or its monitor comes back.
     const QRect target = here.coordinates.fromPlacement(*frame);
     // The window system reports the moves of earlier placements after this one was asked for.
     m_targets.prepend(target);
     m_targets.resize(std::min<qsizetype>(m_targets.size(), 4));
-    const std::optional<Screens> screens = m_screens();
-    m_targetArea = screens ? screens->available : QRect();
+    m_targetScreens = screens;
     setGeometry(target);
 }
 
 void StripPanel::resetPosition() {
-    m_preferences.setAnchor(
-        Placement::pointToString(Placement::defaultAnchor(area().visibleFrame)));
+    m_preferences.forgetPlace();
     relayout();
+}
+
+void StripPanel::startMove() {
+    if (!m_pressedAt)
+        return;
+    const QPointF at = *std::exchange(m_pressedAt, std::nullopt);
+    // Screens keep their top-left corner in the display's pixels; within, they scale.
+    const QScreen* on = screen();
+    const QPointF origin = on ? QPointF(on->geometry().topLeft()) : QPointF();
+    const QPointF pixels = origin + (at - origin) * (on ? on->devicePixelRatio() : 1.0);
+    if (!m_windowSystem.startMove(*this, pixels.toPoint()))
+        startSystemMove();
+}
+
+bool StripPanel::event(QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton)
+            m_pressedAt = press->globalPosition();
+    }
+    return QQuickWindow::event(event);
 }
 
 void StripPanel::showEvent(QShowEvent* event) {
@@ -140,10 +182,9 @@ void StripPanel::showEvent(QShowEvent* event) {
 
 void StripPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
-    // Only the user's drag chooses the corner. Relayouts, and the window manager's own moves
-    // when the screen changed since the last placement, leave it alone.
-    const std::optional<Screens> screens = m_screens();
-    if (!m_targets.contains(geometry()) && screens && screens->available == m_targetArea)
+    // Only the user's move chooses the place. Relayouts, and the window manager's own moves
+    // when the screens changed since the last placement, leave it alone.
+    if (!m_targets.contains(geometry()) && m_screens() == m_targetScreens)
         panelMoved(geometry());
 }
 
@@ -155,8 +196,10 @@ void StripPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void StripPanel::panelMoved(const QRect& geometry) {
-    const Placement::Rect frame = area().coordinates.toPlacement(geometry);
-    m_preferences.setAnchor(Placement::pointToString({frame.maxX(), frame.maxY()}));
+    const Layout here = layout(m_screens());
+    if (const auto moved =
+            Placement::placeOf(here.monitors, here.coordinates.toPlacement(geometry)))
+        m_preferences.setPlace(Placement::placeToString(*moved));
 }
 
 void StripPanel::setTranslucent(bool translucent) {

@@ -14,23 +14,27 @@ class WindowSystem;
 
 // The floating strip: a frameless tool window above all others, on every desktop, that takes
 // the keyboard only while allowKey is true. It sizes itself to its content's implicit size and
-// keeps its top-right corner on the remembered anchor inside the primary screen's work area.
+// keeps its top-right corner where the user put it, on that monitor's work area, or at the
+// default corner of the primary's.
 class StripPanel : public QQuickWindow {
     Q_OBJECT
 
 public:
-    // The primary screen's full and available (work area) geometry, in Qt coordinates.
-    struct Screens {
+    // A screen's name, full and available (work area) geometry, in Qt coordinates.
+    struct Screen {
+        QString name;
         QRect geometry;
         QRect available;
+        friend bool operator==(const Screen&, const Screen&) = default;
     };
-    using ScreenSource = std::function<std::optional<Screens>()>;
+    // Every screen, the primary first.
+    using ScreenSource = std::function<QList<Screen>()>;
 
     StripPanel(WindowSystem& windowSystem, Preferences& preferences,
-               ScreenSource screens = primaryScreen());
+               ScreenSource screens = desktopScreens());
     ~StripPanel() override;
 
-    [[nodiscard]] static ScreenSource primaryScreen();
+    [[nodiscard]] static ScreenSource desktopScreens();
 
     // The root item of the strip; its implicitWidth and implicitHeight are the fitting size.
     void setContent(std::unique_ptr<QQuickItem> root);
@@ -43,21 +47,28 @@ public:
     void present();
     // Sizes the panel to its content and puts its top-right corner on the anchor.
     void relayout();
-    // Stores the default anchor and places the panel there.
+    // Forgets the user's place: the strip goes back to the primary's default corner.
     void resetPosition();
+    // Has the window manager move the strip with the pointer from where the left button went
+    // down; once per press. The window manager takes the pointer, so this program never sees
+    // the release, and a drag handler may ask again on a later motion of a button it still
+    // believes held.
+    Q_INVOKABLE void startMove();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The primary screen in placement coordinates: the conversion and the work area, if any.
-    struct Area {
+    // The screens in placement coordinates, and the conversion to them.
+    struct Layout {
         ScreenCoordinates coordinates;
-        std::optional<Placement::Rect> visibleFrame;
+        QList<Placement::Monitor> monitors;
     };
-    [[nodiscard]] Area area() const;
+    [[nodiscard]] static Layout layout(const QList<Screen>& screens);
+    [[nodiscard]] std::optional<Placement::Place> place(const QList<Placement::Monitor>& monitors);
     void panelMoved(const QRect& geometry);
     // Blends with what lies below (with a compositor), or is opaque and cut to its shape.
     void setTranslucent(bool translucent);
@@ -69,6 +80,7 @@ private:
     std::unique_ptr<QQuickItem> m_root;
     bool m_allowKey = false;
     bool m_translucent = false;
-    QList<QRect> m_targets; // the latest placements, newest first
-    QRect m_targetArea;     // the work area they were made in
+    std::optional<QPointF> m_pressedAt; // global, of a press that has not started a move yet
+    QList<QRect> m_targets;             // the latest placements, newest first
+    QList<Screen> m_targetScreens;      // the screens they were made on
 };

@@ -2,18 +2,40 @@
 
 #include <QTest>
 
+using Monitor = Placement::Monitor;
+using Place = Placement::Place;
 using Point = Placement::Point;
 using Rect = Placement::Rect;
-using Size = Placement::Size;
 
 namespace {
 
-// Space-separated numbers, "nan" and "inf" included; "screen" is the usual work area.
+// Monitors by letter, the primary first: L 1440 × 900 under a 25 px top panel; R a 1920 × 1080
+// monitor to its right, bottoms aligned; S the primary at 800 × 600; U one named like nothing.
+QList<Monitor> monitors(const QString& letters) {
+    static const QHash<QChar, Monitor> known{
+        {u'L', {"LEFT", {0, 0, 1440, 900}, {0, 0, 1440, 875}}},
+        {u'R', {"RIGHT", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}}},
+        {u'S', {"LEFT", {0, 0, 800, 600}, {0, 0, 800, 600}}},
+        {u'U', {"", {-1000, 0, 1000, 800}, {-1000, 0, 1000, 800}}}};
+    QList<Monitor> out;
+    for (const QChar letter : letters) {
+        if (known.contains(letter))
+            out << known.value(letter);
+    }
+    return out;
+}
+
+// Space-separated numbers, "nan" and "inf" included.
 QList<double> numbers(const QString& text) {
     QList<double> out;
-    for (const QString& word : QString(text).replace("screen", "0 0 1440 875").split(u' '))
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
         out << word.toDouble();
     return out;
+}
+
+Rect rect(const QString& text) {
+    const QList<double> v = numbers(text);
+    return {v[0], v[1], v[2], v[3]};
 }
 
 QString text(const std::optional<Rect>& r) {
@@ -25,19 +47,8 @@ QString text(const std::optional<Rect>& r) {
     return out.join(u' ');
 }
 
-// Empty when the strip lands inside every work area at every size, else where it does not.
-QString misplaced(Point anchor) {
-    static const QList<Rect> areas{
-        {0, 0, 1440, 875}, {0, 48, 1920, 1032}, {0, 0, 800, 600}, {72, 0, 3768, 2133.5}};
-    for (const Rect& area : areas) {
-        for (const Size& size : {Size{300, 120}, Size{11, 11}, Size{300, 600}, Size{87.5, 28.25}}) {
-            const std::optional<Rect> f = Placement::frame(anchor, size, area);
-            if (!f || f->width != size.width || f->height != size.height || !(f->x >= area.x) ||
-                !(f->y >= area.y) || !(f->maxX() <= area.maxX()) || !(f->maxY() <= area.maxY()))
-                return text(f) + QStringLiteral(" in ") + text(area);
-        }
-    }
-    return {};
+QString text(const std::optional<Place>& place) {
+    return place ? Placement::placeToString(*place) : QStringLiteral("none");
 }
 
 } // namespace
@@ -48,45 +59,138 @@ class TestPlacement : public QObject {
 private slots:
     void frame_data();
     void frame();
+    void placeOf_data();
+    void placeOf();
+    void carriedOver_data();
+    void carriedOver();
+    void placeText_data();
+    void placeText();
     void pixelAligned_data();
     void pixelAligned();
     void pointToStringIsShortestAndReadsBack();
-    void anchorText_data();
-    void anchorText();
 };
 
+// Coordinates have their origin at the primary's bottom left, y upwards.
 void TestPlacement::frame_data() {
-    QTest::addColumn<QString>("row"); // anchor | fitting size | work area = frame; "-": none
+    QTest::addColumn<QString>("row"); // monitors | stored place ("-": none) | size = frame
     // The default corner clears a maximised window's title-bar buttons.
-    QTest::newRow("default anchor") << "- | 300 120 | screen = 1124 701 300 120";
-    QTest::newRow("(0, 0) means default") << "0 0 | 300 120 | screen = 1124 701 300 120";
-    QTest::newRow("default on a 1080p work area under a 32 px bar")
-        << "- | 300 120 | 0 0 1920 1048 = 1604 874 300 120";
-    QTest::newRow("lowest double: bottom left corner")
-        << "-1.7976931348623157e308 -1e308 | 300 120 | screen = 0 0 300 120";
-    QTest::newRow("anchor beyond the top right")
-        << "1500 900 | 300 120 | screen = 1140 755 300 120";
-    QTest::newRow("too tall: bottom edge wins") << "- | 300 1000 | screen = 1124 0 300 1000";
-    QTest::newRow("too wide: left edge wins") << "1000 500 | 2000 120 | screen = 0 380 2000 120";
-    QTest::newRow("work area above a bottom panel")
-        << "500 100 | 300 120 | 0 40 1440 835 = 200 40 300 120";
-    QTest::newRow("no screen: default corner, no clamping") << "- | 300 120 | - = 900 680 300 120";
-    QTest::newRow("no screen: far anchor kept") << "-5000 3000 | 300 120 | - = -5300 2880 300 120";
-    QTest::newRow("width exactly 10") << "- | 10 120 | screen = none";
-    QTest::newRow("height exactly 10") << "- | 300 10 | screen = none";
-    QTest::newRow("just over 10") << "- | 10.5 10.5 | screen = 1413.5 810.5 10.5 10.5";
-    QTest::newRow("NaN size") << "- | nan 120 | screen = none";
-    QTest::newRow("infinite size") << "- | 300 inf | screen = none";
+    QTest::newRow("default corner") << "L R | - | 300 120 = 1124 701 300 120";
+    QTest::newRow("default follows a new primary") << "R L | - | 300 120 = 3044 906 300 120";
+    QTest::newRow("default 16 px in after a resolution change")
+        << "S | - | 300 120 = 484 426 300 120";
+    QTest::newRow("placed on the second monitor")
+        << "L R | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
+    QTest::newRow("placed stays when the primary changes")
+        << "R L | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
+    QTest::newRow("its monitor gone: same offset on the primary")
+        << "L | {-100, -200} RIGHT | 300 120 = 1040 555 300 120";
+    QTest::newRow("its monitor gone: clamped on the primary")
+        << "L | {-10, -1000} RIGHT | 300 120 = 1130 0 300 120";
+    QTest::newRow("monitor without a name") << "L U | {-5, -5} | 300 120 = -305 675 300 120";
+    QTest::newRow("beyond the top right: clamped")
+        << "L | {60, 25} LEFT | 300 120 = 1140 755 300 120";
+    QTest::newRow("lowest doubles: bottom left")
+        << "L | {-1.7976931348623157e308, -1e308} LEFT | 300 120 = 0 0 300 120";
+    QTest::newRow("too tall: bottom edge wins") << "L | - | 300 1000 = 1124 0 300 1000";
+    QTest::newRow("too wide: left edge wins")
+        << "L | {-400, -300} LEFT | 2000 120 = 0 455 2000 120";
+    QTest::newRow("no monitor: fixed corner") << " | {5, 5} LEFT | 300 120 = 900 680 300 120";
+    QTest::newRow("width exactly 10") << "L | - | 10 120 = none";
+    QTest::newRow("height exactly 10") << "L | - | 300 10 = none";
+    QTest::newRow("just over 10") << "L | - | 10.5 10.5 = 1413.5 810.5 10.5 10.5";
+    QTest::newRow("NaN size") << "L | - | nan 120 = none";
+    QTest::newRow("infinite size") << "L | - | 300 inf = none";
 }
 
 void TestPlacement::frame() {
     QFETCH(QString, row);
     const QStringList in = row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
-    const QList<double> a = numbers(in.at(0)), s = numbers(in.at(1)), v = numbers(in.at(2));
-    const auto anchor = in.at(0) == u'-' ? std::nullopt : std::optional(Point{a[0], a[1]});
-    const auto area = in.at(2) == u'-' ? std::nullopt : std::optional(Rect{v[0], v[1], v[2], v[3]});
-    QCOMPARE(text(Placement::frame(anchor, Size{s[0], s[1]}, area)),
+    const QList<double> size = numbers(in.at(2));
+    QCOMPARE(text(Placement::frame(monitors(in.at(0)), Placement::placeFromString(in.at(1)),
+                                   {size[0], size[1]})),
              row.section(QStringLiteral(" = "), 1));
+}
+
+// The place a move stands for, and where the strip is shown for it.
+void TestPlacement::placeOf_data() {
+    QTest::addColumn<QString>("row"); // monitors | frame = place = frame shown
+    QTest::newRow("on the primary")
+        << "L R | 1000 500 300 120 = {-140, -255} LEFT = 1000 500 300 120";
+    QTest::newRow("on the second")
+        << "L R | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120";
+    QTest::newRow("second is primary")
+        << "R L | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120";
+    QTest::newRow("centre decides, not the corner")
+        << "L R | 1200 500 300 120 = {60, -255} LEFT = 1140 500 300 120";
+    QTest::newRow("centre on the seam: the first")
+        << "L R | 1290 500 300 120 = {150, -255} LEFT = 1140 500 300 120";
+    QTest::newRow("off every monitor: the nearest")
+        << "L R | 4000 -500 300 120 = {940, -1460} RIGHT = 3060 0 300 120";
+    QTest::newRow("no monitor") << " | 1000 500 300 120 = none = 900 680 300 120";
+}
+
+void TestPlacement::placeOf() {
+    QFETCH(QString, row);
+    const QStringList in = row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
+    const QList<Monitor> on = monitors(in.at(0));
+    const std::optional<Place> place = Placement::placeOf(on, rect(in.at(1)));
+    QCOMPARE(text(place), row.section(QStringLiteral(" = "), 1, 1));
+    QCOMPARE(text(Placement::frame(on, place, {300, 120})), row.section(QStringLiteral(" = "), 2));
+}
+
+// A corner kept by earlier versions still means what it meant: a spot on the primary.
+void TestPlacement::carriedOver_data() {
+    QTest::addColumn<QString>("row"); // monitors | stored corner => place => frame of 300 × 120
+    QTest::newRow("written form") << "L R | {1424, 821} => {-16, -54} LEFT => 1124 701 300 120";
+    QTest::newRow("beyond the primary") << "L R | {1500, 900} => {60, 25} LEFT => 1140 755 300 120";
+    QTest::newRow("on the other monitor: clamped to the primary, as it was")
+        << "L R | {2000, 500} => {560, -375} LEFT => 1140 380 300 120";
+    QTest::newRow("fractions and words around") << "L | x=1000.5; y = 500 => {-439.5, -375} LEFT"
+                                                   " => 700.5 380 300 120";
+    QTest::newRow("(0, 0): none stored") << "L | {0, 0} => none => 1124 701 300 120";
+    QTest::newRow("unreadable") << "L | {nan, 5} => none => 1124 701 300 120";
+    QTest::newRow("one number") << "L | {1424} => none => 1124 701 300 120";
+    QTest::newRow("out of range") << "L | {1e999, 5} => none => 1124 701 300 120";
+    QTest::newRow("no monitor yet") << " | {1424, 821} => none => 900 680 300 120";
+}
+
+void TestPlacement::carriedOver() {
+    QFETCH(QString, row);
+    const QStringList in = row.section(QStringLiteral(" => "), 0, 0).split(QStringLiteral(" | "));
+    const QList<Monitor> on = monitors(in.at(0));
+    const std::optional<Place> place = Placement::placeFromAnchor(on, in.at(1));
+    QCOMPARE(text(place), row.section(QStringLiteral(" => "), 1, 1));
+    QCOMPARE(text(Placement::frame(on, place, {300, 120})), row.section(QStringLiteral(" => "), 2));
+}
+
+void TestPlacement::placeText_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("read"); // written back, or "none"
+    QTest::newRow("usual") << "{-16, -54} HDMI-A-1"
+                           << "{-16, -54} HDMI-A-1";
+    QTest::newRow("any name") << "{1.5, -0.25} Dell U2720Q {2}"
+                              << "{1.5, -0.25} Dell U2720Q {2}";
+    QTest::newRow("no name") << "{3, 4}"
+                             << "{3, 4} ";
+    QTest::newRow("zero offset is a place") << "{0, 0} LEFT"
+                                            << "{0, 0} LEFT";
+    QTest::newRow("empty") << ""
+                           << "none";
+    QTest::newRow("name first") << "LEFT {1, 2}"
+                                << "none";
+    QTest::newRow("no space after the brace") << "{1, 2}LEFT"
+                                              << "none";
+    QTest::newRow("one number") << "{1} LEFT"
+                                << "none";
+    QTest::newRow("not finite") << "{nan, 1} LEFT"
+                                << "none";
+    QTest::newRow("unclosed") << "{1, 2 LEFT"
+                              << "none";
+}
+
+void TestPlacement::placeText() {
+    QFETCH(QString, stored);
+    QTEST(text(Placement::placeFromString(stored)), "read");
 }
 
 // Whole pixels keep the placed top-right corner whatever fraction the size has, so a relayout
@@ -95,62 +199,23 @@ void TestPlacement::pixelAligned_data() {
     QTest::addColumn<QString>("row"); // rect => whole-pixel rect
     QTest::newRow("whole pixels stay") << "1124 701 300 120 => 1124 701 300 120";
     QTest::newRow("half-pixel pill at the corner") << "1336.5 838.5 87.5 28.5 => 1336 838 88 29";
-    QTest::newRow("another half width") << "1335.5 838.5 88.5 28.5 => 1335 838 89 29";
     QTest::newRow("quarter width, clamped left") << "0 0 120.25 30.75 => 0 0 120 31";
-    QTest::newRow("thirds") << "10.25 20.75 100.25 50.25 => 11 21 100 50";
     QTest::newRow("halves below zero round up") << "-3.5 -2.5 3 2 => -3 -2 3 2";
 }
 
 void TestPlacement::pixelAligned() {
     QFETCH(QString, row);
-    const QList<double> r = numbers(row.section(QStringLiteral(" => "), 0, 0));
-    QCOMPARE(text(Placement::pixelAligned({r[0], r[1], r[2], r[3]})),
+    QCOMPARE(text(Placement::pixelAligned(rect(row.section(QStringLiteral(" => "), 0, 0)))),
              row.section(QStringLiteral(" => "), 1));
 }
 
 void TestPlacement::pointToStringIsShortestAndReadsBack() {
     QCOMPARE(Placement::pointToString({1424, 867}), "{1424, 867}");
     QCOMPARE(Placement::pointToString({0.1 + 0.2, -2.5}), "{0.30000000000000004, -2.5}");
-    for (double x : {1.0 / 3, -2.0 / 7, 1e21, -1e-7, 5e-324, 1e308, 123456789.123456789}) {
-        const Point point{x, -x / 3};
-        QVERIFY(Placement::pointFromString(Placement::pointToString(point)) == point);
+    for (double x : {1.0 / 3, -2.0 / 7, 1e21, -1e-7, 5e-324, 1e308}) {
+        const Place place{"DP-1", {x, -x / 3}};
+        QVERIFY(Placement::placeFromString(Placement::placeToString(place)) == place);
     }
-}
-
-void TestPlacement::anchorText_data() {
-    QTest::addColumn<QString>("row"); // stored text => the point read
-    QTest::newRow("written form") << "{1424, 867} => 1424 867";
-    QTest::newRow("signs and leading points") << "{-.5, +7.25} => -0.5 7.25";
-    QTest::newRow("exponents") << "{1e3, 2E-1} => 1000 0.2";
-    QTest::newRow("words and spacing around") << "x=12;\t y = 34! => 12 34";
-    QTest::newRow("no closing brace, third number") << "{1, 2, 3 => 1 2";
-    QTest::newRow("huge but finite") << "{1e308, -1e308} => 1e308 -1e308";
-    QTest::newRow("hexadecimal") << "{0x500, 0x300} => 0 500";
-    QTest::newRow("empty") << " => 0 0";
-    QTest::newRow("one number") << "{1424} => 0 0";
-    QTest::newRow("lone sign and dot") << "{-, .} => 0 0";
-    QTest::newRow("ends in a sign") << "{5, - => 0 0";
-    QTest::newRow("ends in a signed point") << "{5, +. => 0 0";
-    QTest::newRow("NaN and infinity") << "{nan, inf} => 0 0";
-    QTest::newRow("out of range") << "{1e999, 5} => 0 0";
-    QTest::newRow("second out of range") << "{5, -1e999} => 0 0";
-    QTest::newRow("underflowing") << "{1e-400, 1e-400} => 0 0";
-    QTest::newRow("other digits") << "{٣, ٤} => 0 0";
-    QTest::newRow("NUL inside") << QString("{1200") + QChar(0) + ", 800} => 1200 800";
-    QTest::newRow("lone surrogate") << QString("{12") + QChar(0xD800) + "00, 5} => 12 0";
-    QTest::newRow("10,000 digits") << QString("{%1, 5} => 0 0").arg(QString(10000, u'9'));
-    QTest::newRow("10,000 decimals")
-        << QString("{0.%1, 1.%1} => 0.3333333333333333 1.3333333333333333")
-               .arg(QString(10000, u'3'));
-}
-
-void TestPlacement::anchorText() {
-    QFETCH(QString, row);
-    const Point got = Placement::pointFromString(row.section(QStringLiteral(" => "), 0, 0));
-    const QList<double> want = numbers(row.section(QStringLiteral(" => "), 1));
-    QVERIFY2(got == (Point{want[0], want[1]}), qPrintable(Placement::pointToString(got)));
-    const QString why = misplaced(got);
-    QVERIFY2(why.isEmpty(), qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)

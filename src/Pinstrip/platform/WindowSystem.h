@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -37,6 +38,14 @@ public:
     virtual void activate(const QWindow& window, quint32 userTime) {
         Q_UNUSED(window);
         Q_UNUSED(userTime);
+    }
+    // Has the window manager move `window` with the pointer from `pressedAt`, where the button
+    // went down (in the display's own pixels), so the window keeps up with the pointer from its
+    // first motion. False where there is no such request; Qt's own system move serves then.
+    virtual bool startMove(const QWindow& window, QPoint pressedAt) {
+        Q_UNUSED(window);
+        Q_UNUSED(pressedAt);
+        return false;
     }
     // Gives the keyboard back to the remembered window, or drops it when there is none.
     virtual void handBackKeyboard(const QWindow& own) = 0;

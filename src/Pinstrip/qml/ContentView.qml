@@ -36,7 +36,7 @@ Item {
         enabled: !inputRow.fieldHovered
         onActiveChanged: {
             if (active && root.Window.window)
-                root.Window.window.startSystemMove();
+                root.Window.window.startMove();
         }
     }
 

@@ -26,8 +26,9 @@ Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
 namespace {
 
-// A 1440 × 900 primary screen with a 25 px panel along its top.
-const StripPanel::Screens laptop{QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
+// A 1440 × 900 primary screen with a 25 px panel along its top, and a 1920 × 1080 one on its left.
+const StripPanel::Screen laptop{"LEFT", QRect(0, 0, 1440, 900), QRect(0, 25, 1440, 875)};
+const StripPanel::Screen tv{"TV", QRect(-1920, -180, 1920, 1080), QRect(-1920, -180, 1920, 1080)};
 
 // Counts what the strip asks of the window system.
 struct QuietWindowSystem : WindowSystem {
@@ -52,10 +53,13 @@ void fitTo(QQuickItem* item, QSizeF size) {
     item->setImplicitHeight(size.height());
 }
 
-// A panel on `screens` whose content has that fitting size and a height limit to fill in.
+// A panel on screens a test may change, whose content has that fitting size and a height
+// limit to fill in.
 struct Shown {
-    Shown(QSizeF size, StripPanel::Screens screens = laptop, bool compositor = true)
-        : windowSystem(compositor), panel(windowSystem, preferences, [=] { return screens; }) {
+    explicit Shown(QSizeF size, QList<StripPanel::Screen> screens = {laptop},
+                   bool compositor = true)
+        : screens(std::move(screens)), windowSystem(compositor),
+          panel(windowSystem, preferences, [this] { return this->screens; }) {
         auto content = std::make_unique<QQuickItem>();
         content->setProperty("maxHeight", 0);
         content->setProperty("surfaceOpacity", 1.0);
@@ -67,18 +71,11 @@ struct Shown {
         panel.present();
         return QTest::qWaitForWindowExposed(&panel);
     }
-    [[nodiscard]] QString anchor() const { return preferences.anchor().value_or(QString()); }
+    [[nodiscard]] QString place() const { return preferences.place().value_or(QString()); }
+    QList<StripPanel::Screen> screens;
     Preferences preferences;
     QuietWindowSystem windowSystem;
     StripPanel panel;
-};
-
-// A 1440 × 900 screen whose work area a test changes, as a resolution change or panel would.
-struct ChangingScreen {
-    StripPanel::ScreenSource source() {
-        return [this] { return std::optional(screens); };
-    }
-    StripPanel::Screens screens = laptop;
 };
 
 QString settingsPath() {
@@ -107,9 +104,9 @@ private:
     QTemporaryDir m_autostart;
 
     std::unique_ptr<AppDelegate> make() {
-        return std::make_unique<AppDelegate>(AppDelegate::Environment{
-            [] { return std::optional(laptop); }, [this] { return m_tray; },
-            LoginItem(m_autostart.path(), "pinstrip", [] {})});
+        return std::make_unique<AppDelegate>(
+            AppDelegate::Environment{[] { return QList{laptop}; }, [this] { return m_tray; },
+                                     LoginItem(m_autostart.path(), "pinstrip", [] {})});
     }
     std::unique_ptr<AppDelegate> launched() {
         auto delegate = make();
@@ -161,7 +158,7 @@ private slots:
         delegate->store()->add("Call the plumber");
         QTRY_VERIFY(delegate->panel()->geometry().height() > before.height());
         QCOMPARE(delegate->panel()->geometry().topRight(), before.topRight());
-        QVERIFY(!Preferences().anchor());
+        QVERIFY(!Preferences().place());
     }
 
     // A window manager may map the strip elsewhere or not at all: the tray icon comes anyway.
@@ -293,92 +290,76 @@ private slots:
         QApplication::closeAllWindows();
     }
 
-    // The top-right corner sits on the stored anchor (bottom-left-origin coordinates), pulled
-    // inside the work area and whole pixels; placing it stores nothing.
-    void placesTopRightCornerOnAnchor_data() {
-        QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QRect>("workArea");
-        QTest::addColumn<QString>("storedAnchor"); // empty: none stored
+    // The top-right corner sits at the stored place on its screen (Qt's coordinates here),
+    // pulled inside the work area and whole pixels; placing it stores nothing.
+    void placesTopRightCorner_data() {
+        QTest::addColumn<QString>("place"); // empty: none stored
         QTest::addColumn<QSizeF>("content");
         QTest::addColumn<QRect>("expected");
-        const QRect screen = laptop.geometry, work = laptop.available;
-        // clang-format off
-        QTest::newRow("default anchor") << screen << work << "" << QSizeF(300, 120)
-            << QRect(1124, 79, 300, 120);
-        QTest::newRow("pulled back inside") << screen << work << "{1500, 900}" << QSizeF(300, 120)
-            << QRect(1140, 25, 300, 120);
-        QTest::newRow("taller than the work area") << screen << work << "" << QSizeF(300, 1000)
-            << QRect(1124, -100, 300, 1000);
-        QTest::newRow("collapsed pill") << screen << work << "" << QSizeF(120, 30)
-            << QRect(1304, 79, 120, 30);
-        QTest::newRow("fractional size") << screen << work << "{1000, 500}" << QSizeF(300.4, 119.6)
-            << QRect(700, 400, 300, 120);
-        QTest::newRow("half-pixel size keeps the corner") << screen << work << "{1000, 500}"
-            << QSizeF(87.5, 28.5) << QRect(912, 400, 88, 29);
-        QTest::newRow("primary right of another screen") << QRect(1920, 100, 1440, 900)
-            << QRect(1920, 125, 1440, 875) << "" << QSizeF(300, 120)
-            << QRect(3044, 179, 300, 120);
-        QTest::newRow("panel at the bottom") << screen << QRect(0, 0, 1440, 860) << "{1440, 10}"
-            << QSizeF(300, 120) << QRect(1140, 740, 300, 120);
-        // clang-format on
+        QTest::newRow("default corner") << "" << QSizeF(300, 120) << QRect(1124, 79, 300, 120);
+        QTest::newRow("pulled back inside")
+            << "{60, 25} LEFT" << QSizeF(300, 120) << QRect(1140, 25, 300, 120);
+        QTest::newRow("taller than the work area")
+            << "" << QSizeF(300, 1000) << QRect(1124, -100, 300, 1000);
+        QTest::newRow("half-pixel size keeps the corner")
+            << "{-440, -375} LEFT" << QSizeF(87.5, 28.5) << QRect(912, 400, 88, 29);
+        QTest::newRow("on the other screen, above the primary's top")
+            << "{-100, -50} TV" << QSizeF(300, 120) << QRect(-400, -130, 300, 120);
     }
-    void placesTopRightCornerOnAnchor() {
-        QFETCH(QRect, screen);
-        QFETCH(QRect, workArea);
-        QFETCH(QString, storedAnchor);
+    void placesTopRightCorner() {
+        QFETCH(QString, place);
         QFETCH(QSizeF, content);
         QFETCH(QRect, expected);
-        Shown shown(content, {screen, workArea});
-        if (!storedAnchor.isEmpty())
-            shown.preferences.setAnchor(storedAnchor);
+        Shown shown(content, {laptop, tv});
+        if (!place.isEmpty())
+            shown.preferences.setPlace(place);
         QVERIFY(shown.present());
         QTRY_COMPARE(shown.panel.geometry(), expected);
         for (int again = 0; again < 3; ++again)
             shown.panel.relayout();
         QCOMPARE(shown.panel.geometry(), expected);
-        QCOMPARE(shown.anchor(), storedAnchor);
+        QCOMPARE(shown.place(), place);
         QCOMPARE(shown.panel.content()->size(), QSizeF(expected.size()));
-        QCOMPARE(shown.panel.content()->property("maxHeight").toInt(), workArea.height());
+        QCOMPARE(shown.panel.content()->property("maxHeight").toInt(),
+                 place.endsWith("TV") ? 1080 : 875);
     }
 
-    // What a relayout shows is clamped, but the corner stays where the user put it, so the strip
-    // returns there when the work area grows back or the list gets short again. Only a drag and
-    // a reset store a corner.
-    void cornerStoredOnlyByTheUser() {
-        ChangingScreen screen;
-        Shown shown({300, 120}, laptop);
-        StripPanel panel(shown.windowSystem, shown.preferences, screen.source());
-        panel.setContent(std::make_unique<QQuickItem>());
-        fitTo(panel.content(), {300, 120});
-        shown.preferences.setAnchor("{1300, 700}");
-        panel.relayout();
-        panel.present();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    // Only the user's move stores a place: on the screen it was put on, which keeps it through
+    // a changed primary and while it is unplugged. A corner kept by earlier versions becomes a
+    // place on the primary. What a relayout shows is clamped, the place stays.
+    void placeFollowsTheUser() {
+        QSettings("Pinstrip", "Pinstrip").setValue(Preferences::anchorKey, "{1300, 700}");
+        Shown shown({300, 120}, {laptop, tv});
+        QVERIFY(shown.present());
         const QRect home(1000, 200, 300, 120);
-        QTRY_COMPARE(panel.geometry(), home);
-        screen.screens = {QRect(0, 0, 800, 600), QRect(0, 0, 800, 600)};
-        panel.relayout();
-        QTRY_COMPARE(panel.geometry(), QRect(500, 0, 300, 120));
-        screen.screens = laptop;
-        panel.relayout();
-        QTRY_COMPARE(panel.geometry(), home);
-        fitTo(panel.content(), {300, 1000});
-        QTRY_COMPARE(panel.geometry(), QRect(1000, -100, 300, 1000));
-        fitTo(panel.content(), {300, 120});
-        QTRY_COMPARE(panel.geometry(), home);
-        QCOMPARE(shown.anchor(), "{1300, 700}");
+        QTRY_COMPARE(shown.panel.geometry(), home);
+        QCOMPARE(shown.place(), "{-140, -175} LEFT");
+        fitTo(shown.panel.content(), {300, 1000});
+        QTRY_COMPARE(shown.panel.geometry(), QRect(1000, -100, 300, 1000));
+        fitTo(shown.panel.content(), {300, 120});
+        QTRY_COMPARE(shown.panel.geometry(), home);
 
-        screen.screens = {QRect(0, 0, 800, 600), QRect(0, 0, 800, 600)};
-        panel.setPosition(300, 200); // the window manager's move into a shrunk screen
-        QCoreApplication::processEvents();
-        screen.screens = laptop;
-        panel.relayout();
-        QTRY_COMPARE(panel.geometry(), home);
-        panel.setPosition(400, 300);
-        QTRY_COMPARE(shown.anchor(), "{700, 600}");
-        panel.resetPosition();
-        QCOMPARE(shown.anchor(), "{1424, 821}");
-        QTRY_COMPARE(panel.geometry(), QRect(1124, 79, 300, 120));
+        shown.panel.setPosition(-700, 100);
+        QTRY_COMPARE(shown.place(), "{-400, -280} TV");
+        const QRect onTv(-700, 100, 300, 120);
+        for (const auto& screens : {QList{tv, laptop}, QList{laptop}, QList{laptop, tv}}) {
+            shown.screens = screens;
+            if (!screens.contains(tv)) // the window manager's move off an unplugged screen
+                shown.panel.setPosition(0, 0);
+            QCoreApplication::processEvents();
+            shown.panel.relayout();
+            QTRY_COMPARE(shown.panel.geometry(),
+                         screens.contains(tv) ? onTv : QRect(740, 305, 300, 120));
+            QCOMPARE(shown.place(), "{-400, -280} TV");
+        }
+
+        shown.panel.resetPosition();
+        QVERIFY(!shown.preferences.place() && !shown.preferences.anchor());
+        QTRY_COMPARE(shown.panel.geometry(), QRect(1124, 79, 300, 120));
+        shown.screens = {tv, laptop};
+        shown.panel.relayout();
+        QTRY_COMPARE(shown.panel.geometry(), QRect(-316, -126, 300, 120));
+        QVERIFY(!shown.preferences.place());
     }
 
     // Content that settles its size late still lands on the default corner; tiny content keeps
@@ -399,13 +380,13 @@ private slots:
     // the keyboard.
     void resetWhileHiddenDoesNotShow() {
         Preferences().setVisible(false);
-        Preferences().setAnchor("{300, 500}");
+        Preferences().setPlace("{-300, -500} LEFT");
         auto delegate = launched();
         QVERIFY(delegate);
         entry(*delegate, "Reset Position")->trigger();
         QVERIFY(!delegate->panel()->isVisible() && !delegate->panel()->allowKey());
         QCOMPARE(delegate->panel()->geometry().topRight(), QPoint(1423, 79));
-        QCOMPARE(Preferences().anchor(), "{1424, 821}");
+        QVERIFY(!Preferences().place());
     }
 
     // The window manager gets the floating hints before every map and is asked for them again
@@ -423,7 +404,7 @@ private slots:
     // shape; without one the corners, which would show black, are cut away instead. The strip
     // follows a compositor that starts or stops while it runs.
     void surfaceFollowsCompositor() {
-        Shown shown({300, 120}, laptop, true);
+        Shown shown({300, 120}, {laptop}, true);
         QVERIFY(shown.present());
         QTRY_COMPARE(shown.panel.size(), QSize(300, 120));
         for (const bool compositor : {true, false, true}) {

@@ -15,6 +15,7 @@ namespace {
 constexpr quint32 allDesktops = 0xFFFFFFFF;
 constexpr quint32 sourcePager = 2; // "a pager or other direct user action" in EWMH terms
 constexpr quint32 stateAdd = 1;
+constexpr quint32 sourceApplication = 1;
 
 template <typename Reply> struct FreeReply {
     void operator()(Reply* reply) const { std::free(reply); }
@@ -75,6 +76,17 @@ void X11WindowSystem::keepFloating(const QWindow& window) {
     for (const quint32 state : floatingStates())
         sendToRoot(id, "_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
     xcb_flush(m_connection);
+}
+
+bool X11WindowSystem::startMove(const QWindow& window, QPoint pressedAt) {
+    // The press gave this client the pointer; the window manager's grab needs it free.
+    xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+    constexpr quint32 moveWithPointer = 8;
+    sendToRoot(static_cast<quint32>(window.winId()), "_NET_WM_MOVERESIZE",
+               {static_cast<quint32>(pressedAt.x()), static_cast<quint32>(pressedAt.y()),
+                moveWithPointer, XCB_BUTTON_INDEX_1, sourceApplication});
+    xcb_flush(m_connection);
+    return true;
 }
 
 void X11WindowSystem::sendToRoot(quint32 window, const char* type,
