@@ -12,8 +12,9 @@
 
 XSESSION_PIDS=()
 XSESSION_LOG=${XSESSION_LOG:-/dev/null}
-XSESSION_WIDTH=1440
-XSESSION_HEIGHT=900
+XSESSION_WIDTH=${XSESSION_WIDTH:-1440}
+XSESSION_HEIGHT=${XSESSION_HEIGHT:-900}
+XSESSION_XVFB_OPTIONS=${XSESSION_XVFB_OPTIONS:-} # more options for Xvfb, "-noreset" say
 
 xsession_wait() { # <seconds> <command...>: polls until the command succeeds
     local deadline=$((SECONDS + $1))
@@ -121,8 +122,9 @@ EOF
 xsession_start_display() {
     local numfile xvfb
     numfile=$(mktemp)
+    # shellcheck disable=SC2086
     xsession_spawn Xvfb -displayfd 3 -screen 0 "${XSESSION_WIDTH}x${XSESSION_HEIGHT}x24" -nolisten tcp \
-        3>"$numfile"
+        $XSESSION_XVFB_OPTIONS 3>"$numfile"
     xvfb=$XSESSION_SPAWNED
     xsession_wait 20 test -s "$numfile" || { rm -f "$numfile"; xsession_fail "Xvfb did not start"; return 1; }
     export DISPLAY=":$(head -n1 "$numfile")"
@@ -299,4 +301,56 @@ xsession_dbusmenu_click() { # <service> <title>
     [ -n "$id" ] || return 1
     dbus-send --session --print-reply --dest="$1" "$path" com.canonical.dbusmenu.Event \
         "int32:$id" string:clicked variant:int32:0 uint32:0 >/dev/null
+}
+
+# RandR monitors on the one Xvfb screen, as several monitors appear to clients. Each argument
+# "NAME WxH+X+Y[*]" replaces the monitor of that name ("*": the primary); "-NAME" deletes it.
+# The monitor at +0+0 takes the screen's output. Start Xvfb with -noreset (XSESSION_XVFB_OPTIONS)
+# so that the monitors outlive this client.
+xsession_monitors() {
+    /usr/bin/python3 - "$@" <<'PYTHON'
+import ctypes, ctypes.util, re, sys
+x = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+xr = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xrandr"))
+vp, ul, i = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+class Monitor(ctypes.Structure):
+    _fields_ = [("name", ul), ("primary", i), ("automatic", i), ("noutput", i), ("x", i), ("y", i),
+                ("width", i), ("height", i), ("mwidth", i), ("mheight", i),
+                ("outputs", ctypes.POINTER(ul))]
+class Resources(ctypes.Structure):
+    _fields_ = [("timestamp", ul), ("configTimestamp", ul), ("ncrtc", i), ("crtcs", vp),
+                ("noutput", i), ("outputs", ctypes.POINTER(ul))]
+x.XOpenDisplay.restype = vp
+x.XDefaultRootWindow.argtypes, x.XDefaultRootWindow.restype = [vp], ul
+x.XInternAtom.argtypes, x.XInternAtom.restype = [vp, ctypes.c_char_p, i], ul
+x.XSync.argtypes = [vp, i]
+xr.XRRGetScreenResources.argtypes = [vp, ul]
+xr.XRRGetScreenResources.restype = ctypes.POINTER(Resources)
+xr.XRRAllocateMonitor.argtypes, xr.XRRAllocateMonitor.restype = [vp, i], ctypes.POINTER(Monitor)
+xr.XRRSetMonitor.argtypes = [vp, ul, ctypes.POINTER(Monitor)]
+xr.XRRDeleteMonitor.argtypes = [vp, ul, ul]
+d = x.XOpenDisplay(None)
+root = x.XDefaultRootWindow(d)
+output = xr.XRRGetScreenResources(d, root).contents.outputs[0]
+ignore = ctypes.CFUNCTYPE(i, vp, vp)(lambda display, error: 0) # deleting what is not there
+x.XSetErrorHandler(ignore)
+
+for spec in sys.argv[1:]:
+    xr.XRRDeleteMonitor(d, root, x.XInternAtom(d, spec.lstrip("-").split()[0].encode(), 0))
+    x.XSync(d, 0)
+    if spec.startswith("-"):
+        continue
+    name, w, h, left, top, star = re.fullmatch(r"(\S+) (\d+)x(\d+)\+(\d+)\+(\d+)(\*?)", spec).groups()
+    first = left == "0" and top == "0"
+    m = xr.XRRAllocateMonitor(d, 1 if first else 0)
+    m.contents.name = x.XInternAtom(d, name.encode(), 0)
+    m.contents.primary = star == "*"
+    m.contents.x, m.contents.y, m.contents.width, m.contents.height = int(left), int(top), int(w), int(h)
+    m.contents.mwidth, m.contents.mheight = int(w) * 254 // 960, int(h) * 254 // 960 # 96 dpi
+    if first:
+        m.contents.outputs[0] = output
+
+    xr.XRRSetMonitor(d, root, m)
+x.XSync(d, 0)
+PYTHON
 }

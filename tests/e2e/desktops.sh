@@ -142,6 +142,7 @@ scenario_kde_shortcut() {
         e2e_wait 2 strip_has_focus && break
     done
     strip_has_focus || e2e_fail "Ctrl+Alt+T never reached the strip through kglobalaccel"
+    e2e_drag_strip -300 140 # KWin moves it while it has the keyboard
     e2e_keys Escape
     for level in 1 2 3; do
         kde_focus_level $level

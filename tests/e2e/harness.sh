@@ -107,6 +107,19 @@ e2e_strip_geometry() { # "x y width height" of the strip on screen
 }
 
 e2e_strip_corner() { e2e_strip_geometry | awk '{print $1 + $3, $2}'; } # "right top"
+e2e_strip_at() { [ "$(e2e_strip_geometry)" = "$1" ]; } # <"x y width height">
+
+# Drags the strip by its header in fine steps, as a hand does: it must move exactly as the
+# pointer did, from the first step, and stay put when the pointer moves on after the release.
+e2e_drag_strip() { # <dx> <dy>, multiples of 20
+    local x y w h want
+    read -r x y w h < <(e2e_strip_geometry)
+    want="$((x + $1)) $((y + $2)) $w $h"
+    e2e_keys at:$((x + w / 2)),$((y + 9)) sleep:100 down:1 by:$(($1 / 20)),$(($2 / 20)),20 sleep:300 up:1
+    e2e_wait 3 e2e_strip_at "$want" || e2e_fail "a drag by $1,$2 from $x,$y: the strip is at $(e2e_strip_geometry)"
+    e2e_keys sleep:200 by:4,4,10 sleep:300
+    e2e_strip_at "$want" || e2e_fail "the strip follows the pointer after the release"
+}
 
 e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
 
@@ -115,6 +128,15 @@ e2e_keys() { "$XTOOL" inject "$@"; }
 e2e_expect_setting() { # <key> <value>
     e2e_wait 5 grep -qx "$1=$2" "$SETTINGS" ||
         e2e_fail "setting $1 is '$(sed -n "s/^$1=//p" "$SETTINGS" 2>/dev/null)', expected '$2'"
+}
+
+# The stored place: the monitor, and the offset of the strip's top-right corner from that of the
+# monitor's work area (y upwards).
+e2e_expect_place() { # <monitor> <the right edge of its work area>
+    local right top wy
+    read -r right top < <(e2e_strip_corner)
+    wy=$(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }')
+    e2e_expect_setting pinstrip.place "\"{$((right - $2)), $((wy - top))} $1\""
 }
 
 e2e_click_tray() { # <button>

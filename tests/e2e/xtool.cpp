@@ -1,6 +1,7 @@
 // X11 helpers of the end-to-end tests:
 //   xtool inject ACTION...  exact input through XTEST: +Key press, -Key release, Key tap (Key a
-//                           keysym name), sleep:MS, click:BUTTON
+//                           keysym name), sleep:MS, click:BUTTON, down:BUTTON, up:BUTTON,
+//                           at:X,Y (pointer to a place), by:DX,DY,N (N steps of DX,DY, 10 ms apart)
 //   xtool grab              holds Control+Alt+T (all lock variants) on the root window, prints
 //                           "grabbed" and waits to be killed
 //   xtool target FILE       a window titled "pinstrip-e2e-target" that appends what is typed
@@ -46,6 +47,21 @@ int inject(Display* display, int argc, char** argv) {
             const unsigned button = std::atoi(value.c_str());
             ok = XTestFakeButtonEvent(display, button, True, CurrentTime) &&
                  XTestFakeButtonEvent(display, button, False, CurrentTime);
+        } else if (action.starts_with("down:") || action.starts_with("up:")) {
+            ok = XTestFakeButtonEvent(display, std::atoi(value.c_str()), action[0] == 'd',
+                                      CurrentTime);
+        } else if (action.starts_with("at:")) {
+            int x = 0, y = 0;
+            ok = std::sscanf(value.c_str(), "%d,%d", &x, &y) == 2 &&
+                 XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        } else if (action.starts_with("by:")) {
+            int dx = 0, dy = 0, steps = 0;
+            ok = std::sscanf(value.c_str(), "%d,%d,%d", &dx, &dy, &steps) == 3;
+            for (int step = 0; ok && step < steps; ++step) {
+                ok = XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
+                XSync(display, False);
+                pause(10);
+            }
         } else if (action[0] == '+' || action[0] == '-') {
             ok = key(display, XStringToKeysym(action.c_str() + 1), action[0] == '+');
         } else {
