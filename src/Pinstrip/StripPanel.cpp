@@ -156,20 +156,25 @@ void StripPanel::resetPosition() {
 void StripPanel::startMove() {
     if (!m_pressedAt)
         return;
-    const QPointF at = *std::exchange(m_pressedAt, std::nullopt);
+    // The drag handler asks only after the pointer went a few pixels from the press. Catch up
+    // with it first: some window managers (KWin) start the move from where the pointer is now.
+    const QPointF from = *std::exchange(m_pressedAt, std::nullopt);
+    setPosition(position() + (m_pointerAt - from).toPoint());
     // Screens keep their top-left corner in the display's pixels; within, they scale.
     const QScreen* on = screen();
     const QPointF origin = on ? QPointF(on->geometry().topLeft()) : QPointF();
-    const QPointF pixels = origin + (at - origin) * (on ? on->devicePixelRatio() : 1.0);
+    const QPointF pixels = origin + (m_pointerAt - origin) * (on ? on->devicePixelRatio() : 1.0);
     if (!m_windowSystem.startMove(*this, pixels.toPoint()))
         startSystemMove();
 }
 
 bool StripPanel::event(QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
-        const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton)
-            m_pressedAt = press->globalPosition();
+    const auto type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_pointerAt = mouse->globalPosition();
+        if (mouse->button() == Qt::LeftButton)
+            m_pressedAt = m_pointerAt;
     }
     return QQuickWindow::event(event);
 }

@@ -49,8 +49,8 @@ public:
     void relayout();
     // Forgets the user's place: the strip goes back to the primary's default corner.
     void resetPosition();
-    // Has the window manager move the strip with the pointer from where the left button went
-    // down; once per press. The window manager takes the pointer, so this program never sees
+    // Has the window manager move the strip with the pointer, as if from where the left button
+    // went down; once per press. The window manager takes the pointer, so this program never sees
     // the release, and a drag handler may ask again on a later motion of a button it still
     // believes held.
     Q_INVOKABLE void startMove();
@@ -81,6 +81,7 @@ private:
     bool m_allowKey = false;
     bool m_translucent = false;
     std::optional<QPointF> m_pressedAt; // global, of a press that has not started a move yet
+    QPointF m_pointerAt;                // global, of the latest press or motion
     QList<QRect> m_targets;             // the latest placements, newest first
     QList<Screen> m_targetScreens;      // the screens they were made on
 };

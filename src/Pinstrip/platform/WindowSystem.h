@@ -39,12 +39,12 @@ public:
         Q_UNUSED(window);
         Q_UNUSED(userTime);
     }
-    // Has the window manager move `window` with the pointer from `pressedAt`, where the button
-    // went down (in the display's own pixels), so the window keeps up with the pointer from its
-    // first motion. False where there is no such request; Qt's own system move serves then.
-    virtual bool startMove(const QWindow& window, QPoint pressedAt) {
+    // Has the window manager move `window` with the pointer, which is at `pointer` (in the
+    // display's own pixels) with the left button held. False where there is no such request;
+    // Qt's own system move serves then.
+    virtual bool startMove(const QWindow& window, QPoint pointer) {
         Q_UNUSED(window);
-        Q_UNUSED(pressedAt);
+        Q_UNUSED(pointer);
         return false;
     }
     // Gives the keyboard back to the remembered window, or drops it when there is none.

@@ -78,12 +78,12 @@ void X11WindowSystem::keepFloating(const QWindow& window) {
     xcb_flush(m_connection);
 }
 
-bool X11WindowSystem::startMove(const QWindow& window, QPoint pressedAt) {
+bool X11WindowSystem::startMove(const QWindow& window, QPoint pointer) {
     // The press gave this client the pointer; the window manager's grab needs it free.
     xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
     constexpr quint32 moveWithPointer = 8;
     sendToRoot(static_cast<quint32>(window.winId()), "_NET_WM_MOVERESIZE",
-               {static_cast<quint32>(pressedAt.x()), static_cast<quint32>(pressedAt.y()),
+               {static_cast<quint32>(pointer.x()), static_cast<quint32>(pointer.y()),
                 moveWithPointer, XCB_BUTTON_INDEX_1, sourceApplication});
     xcb_flush(m_connection);
     return true;

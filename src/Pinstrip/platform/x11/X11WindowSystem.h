@@ -26,7 +26,7 @@ public:
     void rememberActiveWindow(const QWindow& own) override;
     void activate(const QWindow& window, quint32 userTime) override;
     void handBackKeyboard(const QWindow& own) override;
-    bool startMove(const QWindow& window, QPoint pressedAt) override;
+    bool startMove(const QWindow& window, QPoint pointer) override;
 
 private:
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
