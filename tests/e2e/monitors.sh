@@ -94,25 +94,25 @@ scenario_monitors_scale() {
     xsession_monitors "$LEFT*" "$RIGHT"
     export QT_SCREEN_SCALE_FACTORS="LEFT=1;RIGHT=2"
     e2e_start_pinstrip
-    summon
-    local x y w h size
+    e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
+    local x y w h summoned size
     read -r x y w h < <(e2e_strip_geometry)
+    summon
+    summoned=$(e2e_strip_geometry | awk '{ print 2 * $3 "x" 2 * $4 }')
     dismiss
     e2e_keys at:$((x + w / 2)),$((y + 9)) down:1 by:20,5,40 sleep:300 up:1
-    whole_on_right() {
+    whole_on_right() { # <width>x<height>
         read -r x y size < <(e2e_strip_geometry | awk '{ print $1, $2, $3 "x" $4 }')
-        [ "$x" -ge 1440 ] && [ "$size" = "$((2 * w))x$((2 * h))" ]
+        [ "$x" -ge 1440 ] && [ "$size" = "$1" ]
     }
-    for when in "dragged there" "after a hide and a show"; do
-        [ "$when" = "dragged there" ] || toggle_twice
-        summon
-        e2e_wait 5 whole_on_right ||
-            e2e_fail "$when, the strip is $size at $x,$y on the 2x monitor, not $((2 * w))x$((2 * h))"
-        dismiss
-    done
+    e2e_wait 5 whole_on_right $((2 * w))x$((2 * h)) ||
+        e2e_fail "dragged onto the 2x monitor, the strip is $size at $x,$y, not $((2 * w))x$((2 * h))"
     summon
-    e2e_wait 5 whole_on_right
+    e2e_wait 5 whole_on_right "$summoned" || e2e_fail "summoned on the 2x monitor, the strip is $size"
     import -window root -crop "${size}+$x+$y" +repage "$E2E_DIR/strip-at-2x.png"
+    dismiss
+    toggle_twice
+    e2e_wait 5 whole_on_right $((2 * w))x$((2 * h)) || e2e_fail "after a hide and a show, the strip is $size"
 }
 
 "scenario_$1"
