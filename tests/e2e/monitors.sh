@@ -6,13 +6,10 @@ source "$(dirname "$0")/harness.sh"
 LEFT="LEFT 1440x900+0+0"
 RIGHT="RIGHT 1440x900+1440+0"
 
-work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g'; } # "x y width height"
-
-# "right top" of the strip at the default corner of the monitor that starts at x = $1.
+# "right top" of the strip at the default corner of the monitor that starts at x = $1 (the
+# panels' work area spans both monitors).
 default_corner() {
-    local wx wy ww wh
-    read -r wx wy ww wh < <(work_area)
-    echo "$(($1 + 1440 - 16)) $((wy + 54))"
+    echo "$(($1 + 1440 - 16)) $(($(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }') + 54))"
 }
 
 corner_is() { e2e_strip_shown && [ "$(e2e_strip_corner)" = "$1" ]; }
@@ -87,6 +84,11 @@ scenario_monitors_place() {
     e2e_expect_place RIGHT 2880
 }
 
+whole_on_right() { # <width>x<height>: sets x, y and size
+    read -r x y size < <(e2e_strip_geometry | awk '{ print $1, $2, $3 "x" $4 }')
+    [ "$x" -ge 1440 ] && [ "$size" = "$1" ]
+}
+
 # The right monitor at twice the scale: the strip dragged there takes twice the pixels for the
 # same content, input row included, also after a hide and a show.
 scenario_monitors_scale() {
@@ -101,10 +103,6 @@ scenario_monitors_scale() {
     summoned=$(e2e_strip_geometry | awk '{ print 2 * $3 "x" 2 * $4 }')
     dismiss
     e2e_keys at:$((x + w / 2)),$((y + 9)) down:1 by:20,5,40 sleep:300 up:1
-    whole_on_right() { # <width>x<height>
-        read -r x y size < <(e2e_strip_geometry | awk '{ print $1, $2, $3 "x" $4 }')
-        [ "$x" -ge 1440 ] && [ "$size" = "$1" ]
-    }
     e2e_wait 5 whole_on_right $((2 * w))x$((2 * h)) ||
         e2e_fail "dragged onto the 2x monitor, the strip is $size at $x,$y, not $((2 * w))x$((2 * h))"
     summon
