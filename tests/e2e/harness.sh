@@ -110,7 +110,19 @@ e2e_strip_corner() { e2e_strip_geometry | awk '{print $1 + $3, $2}'; } # "right 
 
 e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
 
-e2e_keys() { "$XTOOL" inject "$@"; }
+e2e_keys() { # exact input: +Key press, -Key release, Key tap (a keysym name), sleep:MS, click:BUTTON
+    local action actions=()
+    for action; do
+        case $action in
+        +*) actions+=(keydown "${action#+}") ;;
+        -*) actions+=(keyup "${action#-}") ;;
+        sleep:*) actions+=(sleep "$(printf '0.%03d' "${action#sleep:}")") ;;
+        click:*) actions+=(click "${action#click:}") ;;
+        *) actions+=(key "$action") ;;
+        esac
+    done
+    xdotool "${actions[@]}"
+}
 
 e2e_expect_setting() { # <key> <value>
     e2e_wait 5 grep -qx "$1=$2" "$SETTINGS" ||
