@@ -8,7 +8,7 @@
 // window, or an input the program did not take.
 //   soak_driver PINSTRIP TARGET_WINDOW TYPED_LOG ROUNDS ARCHIVE_EVERY HISTORY_EVERY
 #include "Desktop.h"
-#include "TodoState.h"
+#include "StateCodec.h"
 #include "TrayHost.h"
 
 #include <QCoreApplication>
@@ -92,7 +92,7 @@ QStringList titlesIn(const QString& path) {
     QStringList titles;
     if (!file.open(QIODevice::ReadOnly))
         return titles;
-    const std::optional<TodoState> state = TodoState::decode(file.readAll());
+    const std::optional<TodoState> state = StateCodec::decode(file.readAll());
     if (!state)
         return titles;
     for (const TodoItem& item : state->items)

@@ -123,7 +123,31 @@ e2e_drag_strip() { # <dx> <dy>, multiples of 20
 
 e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
 
-e2e_keys() { "$XTOOL" inject "$@"; }
+# Exact input: +Key press, -Key release, Key tap (a keysym name), sleep:MS, click:BUTTON,
+# down:BUTTON, up:BUTTON, at:X,Y (the pointer to a place), by:DX,DY,N (N steps of DX,DY, 10 ms apart).
+e2e_keys() {
+    local action actions=() dx dy steps
+    for action; do
+        case $action in
+        +*) actions+=(keydown "${action#+}") ;;
+        -*) actions+=(keyup "${action#-}") ;;
+        sleep:*) actions+=(sleep "$(printf '0.%03d' "${action#sleep:}")") ;;
+        click:*) actions+=(click "${action#click:}") ;;
+        down:*) actions+=(mousedown "${action#down:}") ;;
+        up:*) actions+=(mouseup "${action#up:}") ;;
+        at:*)
+            IFS=, read -r dx dy <<<"${action#at:}"
+            actions+=(mousemove "$dx" "$dy")
+            ;;
+        by:*)
+            IFS=, read -r dx dy steps <<<"${action#by:}"
+            for ((; steps > 0; steps--)); do actions+=(mousemove_relative -- "$dx" "$dy" sleep 0.01); done
+            ;;
+        *) actions+=(key "$action") ;;
+        esac
+    done
+    xdotool "${actions[@]}"
+}
 
 e2e_expect_setting() { # <key> <value>
     e2e_wait 5 grep -qx "$1=$2" "$SETTINGS" ||

@@ -67,12 +67,14 @@ Item {
             elide: Text.ElideRight
         }
 
+        // Setting the text, unlike clear(), also drops the undo history, which would otherwise
+        // keep every title ever typed for as long as the program runs.
         onAccepted: {
             inputRow.submitted(text);
-            clear();
+            text = "";
         }
         Keys.onEscapePressed: {
-            clear();
+            text = "";
             inputRow.store.userSetInputActive(false);
         }
     }

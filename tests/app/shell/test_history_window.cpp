@@ -26,19 +26,16 @@ class TestHistoryWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
-
     // Days archived while the window is closed cost it nothing, and once its page is full an
     // open window holds no more items however long the archive grows. Every way of closing
     // hides it, and it comes back where it was left.
     void heldItemsStayFlatAcrossOpenAndClose() {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         StoreFolder folder;
         TodoStore store(folder.path(), StoreFolder::clock());
         QQmlEngine engine;
         HistoryWindow window(engine, store);
-        const QPoint leftAt(123, 77);
-        QList<int> open;
-        QList<int> closed;
+        QList<int> open, closed;
         for (int round = 0; round < 12; ++round) {
             for (int i = 0; i < 8; ++i)
                 store.add(QStringLiteral("round %1 entry %2").arg(round).arg(i));
@@ -46,8 +43,8 @@ private slots:
             window.present();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             if (round == 0)
-                window.setPosition(leftAt);
-            QCOMPARE(window.position(), leftAt);
+                window.setPosition(123, 77);
+            QCOMPARE(window.position(), QPoint(123, 77));
             open << liveItems(window.contentItem());
             if (round % 3 == 2)
                 window.close();

@@ -11,19 +11,12 @@
 
 // One view of the module, loaded the way the application loads it, in a shown window, with a
 // store of its own on a temporary folder that starts from `state` and a clock that never moves.
-class ViewHarness {
-public:
+struct ViewHarness {
     explicit ViewHarness(const QString& view, const TodoState& state = {});
-
-    [[nodiscard]] TodoStore& store() { return *m_store; }
-    [[nodiscard]] QQuickItem* root() const { return m_root.get(); }
-    [[nodiscard]] QQuickWindow& window() { return m_window; }
 
     // The visible items with this objectName top to bottom (rows on their way out are hidden).
     [[nodiscard]] QList<QQuickItem*> rows(const QString& objectName = "todoRow") const;
-    [[nodiscard]] QQuickItem* find(const QString& objectName) const {
-        return rows(objectName).value(0);
-    }
+    [[nodiscard]] QQuickItem* find(const QString& name) const { return rows(name).value(0); }
     // Whether the item's colour is the module theme's colour of this name.
     [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
     // Every descendant of `item` with this objectName, in tree order.
@@ -34,20 +27,18 @@ public:
     [[nodiscard]] static QString text(const QQuickItem* item) {
         return item->property("text").toString();
     }
-
     void hover(QQuickItem* item);
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton);
     void type(const QString& text) {
         for (const QChar c : text)
-            QTest::keyClick(&m_window, c.toLatin1());
+            QTest::keyClick(&window, c.toLatin1());
     }
     // Today's list with one entry per letter: o open, p in progress, d done.
     static TodoState stateOf(const QString& statuses);
 
-private:
-    StoreFolder m_folder;
-    std::unique_ptr<TodoStore> m_store;
-    QQmlEngine m_engine;
-    QQuickWindow m_window;
-    std::unique_ptr<QQuickItem> m_root;
+    StoreFolder folder;
+    std::unique_ptr<TodoStore> store;
+    QQmlEngine engine;
+    QQuickWindow window;
+    std::unique_ptr<QQuickItem> root;
 };
