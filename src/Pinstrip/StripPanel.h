@@ -45,7 +45,7 @@ public:
 
     // Shows the strip on top without taking the keyboard.
     void present();
-    // Sizes the panel to its content and puts its top-right corner on the anchor.
+    // Sizes the panel to its content and puts its top-right corner at its place.
     void relayout();
     // Forgets the user's place: the strip goes back to the primary's default corner.
     void resetPosition();
