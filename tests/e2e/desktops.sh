@@ -6,16 +6,24 @@ source "$(dirname "$0")/harness.sh"
 
 CTRL_ALT_T=$((0x0C000054)) # Qt::CTRL | Qt::ALT | Qt::Key_T, as kglobalaccel stores keys
 REBOUND=$((0x0E000054)) # Ctrl+Alt+Shift+T
-ACTION="['pinstrip', 'summon', 'Pinstrip', 'Summon Pinstrip']"
+APP_ID=io.github.pinstrip.pinstrip
+ACTION="['$APP_ID', 'summon', 'Pinstrip', 'Summon Pinstrip']"
 export QT_LOGGING_RULES="pinstrip.summon.info=true"
 
-stacks_stop_bus_children() { # what a bus started on demand (dconf, kglobalaccel...) dies by PID
-    local bus child
-    for bus in ${BUS_PIDS:-}; do
-        for child in $(pgrep -P "$bus"); do kill "$child" 2>/dev/null || true; done
+# What a bus started on demand (kglobalaccel, dconf...) belongs to init: stop every client of our
+# buses by its PID while they still answer.
+stacks_stop_bus_clients() {
+    local bus name pid
+    for bus in ${BUSES:-}; do
+        for name in $(dbus-send --bus="$bus" --print-reply --dest=org.freedesktop.DBus / \
+            org.freedesktop.DBus.ListNames | sed -n 's/^ *string "\(:.*\)"$/\1/p'); do
+            pid=$(dbus-send --bus="$bus" --print-reply --dest=org.freedesktop.DBus / \
+                org.freedesktop.DBus.GetConnectionUnixProcessID "string:$name") || continue
+            kill "${pid##* }" || true
+        done
     done
 }
-trap 'stacks_stop_bus_children; e2e_stop_pinstrip; xsession_stop' EXIT
+trap 'stacks_stop_bus_clients 2>/dev/null; e2e_stop_pinstrip; xsession_stop' EXIT
 
 stacks_start_display() {
     : >"$E2E_DIR/display"
@@ -29,7 +37,7 @@ stacks_start_display() {
 stacks_session_bus() {
     eval "$(dbus-launch --sh-syntax)"
     XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
-    BUS_PIDS="${BUS_PIDS:-} $DBUS_SESSION_BUS_PID"
+    BUSES="${BUSES:-} $DBUS_SESSION_BUS_ADDRESS"
 }
 
 stacks_wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
@@ -52,7 +60,13 @@ kde_focus_level() { # <0..4>: KWin's focus-stealing prevention, applied at once
     dbus-send --session --type=method_call --dest=org.kde.KWin /KWin org.kde.KWin.reconfigure
 }
 
-# kwin_x11 compositing with OpenGL, and kglobalaccel as Plasma runs it.
+kded_tray_watcher() { # loads only when a Plasma session asks for it
+    gdbus call --session --dest org.kde.kded5 --object-path /kded \
+        --method org.kde.kded5.loadModule statusnotifierwatcher | grep -q true
+}
+
+# kwin_x11 compositing with OpenGL, kglobalaccel as Plasma runs it, and Plasma's own tray: kded5
+# watches for StatusNotifierItems, plasmawindowed shows the applet in a window.
 kde_start() {
     stacks_start_display
     stacks_session_bus
@@ -60,8 +74,13 @@ kde_start() {
     kde_focus_level 1
     xsession_spawn kwin_x11 --replace
     e2e_wait 30 stacks_wm_ready || e2e_fail "kwin_x11 did not start"
-    xsession_spawn kglobalaccel5
+    # KWin has the bus start kglobalaccel5: a second copy would quit at once, and KWin would log
+    # an X error for the window that copy left.
     e2e_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
+    xsession_spawn kded5
+    e2e_wait 20 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    xsession_spawn plasmawindowed org.kde.plasma.systemtray
+    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
     stacks_target
 }
 
@@ -80,8 +99,8 @@ gnome_start() {
     stacks_session_bus
     local system=$E2E_DIR/system-bus
     xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
-    BUS_PIDS="$BUS_PIDS $XSESSION_SPAWNED"
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system"
+    BUSES="$BUSES $DBUS_SYSTEM_BUS_ADDRESS"
     e2e_wait 10 test -S "$system" || e2e_fail "no system bus"
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
     local keys=org.gnome.settings-daemon.plugins.media-keys
@@ -100,18 +119,30 @@ gnome_start() {
     stacks_target
 }
 
-# Pinstrip on a tray that speaks D-Bus: ready once it shows the strip.
+# Pinstrip on a tray that speaks D-Bus: ready once it shows the strip, which asks for nothing.
 stacks_start_pinstrip() {
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
     e2e_wait 20 e2e_strip_shown || e2e_fail "the strip is not shown"
+    ! xprop -id "$STRIP" _NET_WM_STATE | grep DEMANDS_ATTENTION || e2e_fail "the strip demands attention"
+}
+
+# The tray item as a host reads it: the icon's name in themes, and pixmaps for HiDPI panels.
+expect_tray_icon() {
+    SNI=$(xsession_sni_service "$PINSTRIP_PID") || e2e_fail "no StatusNotifierItem registered"
+    local get="gdbus call --session --dest $SNI --object-path /StatusNotifierItem
+        --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem" sides
+    [ "$($get IconName)" = "(<'$APP_ID'>,)" ] || e2e_fail "the item's IconName is $($get IconName)"
+    sides=$($get IconPixmap | grep -o '([0-9]*, [0-9]*,' | tr -d '(,' | tr ' ' x | paste -sd' ')
+    [ "$sides" = "16x16 22x22 24x24 32x32 48x48 64x64" ] || e2e_fail "the item's pixmaps: $sides"
 }
 
 strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
-summoned_by() { # <what> <keys...>
+second_launch() { "$PINSTRIP" >>"$APP_LOG" 2>&1 || e2e_fail "a second launch exited with $?"; }
+summoned_by() { # <title to type> <command...>: run from another window, it summons
     e2e_focus_target
-    e2e_keys "${@:2}"
-    e2e_wait 5 strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"
+    "${@:2}"
+    e2e_wait 5 strip_has_focus || e2e_fail "$1: ${*:2} did not give the strip the keyboard"
     xdotool type "$1"
     e2e_keys Return Escape
     e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
@@ -121,8 +152,9 @@ summoned_by() { # <what> <keys...>
 CONTROL_ALT_T=(+Control_L +Alt_L t -Alt_L -Control_L)
 DOUBLE_ALT=(+Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L)
 
-expect_clean_stderr() { # anything but our own enabled log lines is a fault
+expect_clean_stderr() { # anything but our own enabled log lines is a fault, so is an X error
     ! grep -v '^pinstrip.summon: ' "$APP_LOG" || e2e_fail "pinstrip wrote the lines above"
+    ! grep 'XCB error' "$XSESSION_LOG" || e2e_fail "the desktop met the X error above"
 }
 
 # The hot key through kglobalaccel: listed under the application id, summons at every focus
@@ -145,9 +177,18 @@ scenario_kde_shortcut() {
     e2e_keys Escape
     for level in 1 2 3; do
         kde_focus_level $level
-        summoned_by "hotkey$level" "${CONTROL_ALT_T[@]}"
-        summoned_by "tap$level" "${DOUBLE_ALT[@]}"
+        summoned_by "hotkey$level" e2e_keys "${CONTROL_ALT_T[@]}"
+        summoned_by "tap$level" e2e_keys "${DOUBLE_ALT[@]}"
+        summoned_by "launch$level" second_launch
     done
+    expect_tray_icon
+    # Moved away as a drag would, then put back from the menu: the typing stays where it was.
+    xdotool windowmove "$STRIP" 200 300
+    e2e_wait 5 grep -q '^pinstrip.topRightAnchor=' "$SETTINGS" || e2e_fail "the move stored no corner"
+    xsession_dbusmenu_click "$SNI" "Reset Position"
+    e2e_wait 5 eval '[ "$(e2e_strip_corner)" = "$((1440 - 16)) 54" ]' || e2e_fail "Reset Position did not move the strip"
+    xdotool type reset
+    e2e_wait 5 grep -q reset "$TYPED" || e2e_fail "after Reset Position the typing went elsewhere"
     expect_clean_stderr
     { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
 
@@ -166,12 +207,29 @@ scenario_gnome_binding() {
     local said='pinstrip.summon: Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead.'
     e2e_wait 10 grep -qxF "$said" "$APP_LOG" || e2e_fail "the desktop's binding was not reported"
     e2e_wait 10 gnome_overview_closed || e2e_fail "the overview came back"
-    summoned_by "tapped" "${DOUBLE_ALT[@]}"
+    summoned_by "tapped" e2e_keys "${DOUBLE_ALT[@]}"
+    summoned_by "launched" second_launch
+    expect_tray_icon
     e2e_focus_target
     e2e_keys "${CONTROL_ALT_T[@]}"
     e2e_wait 5 test -e "$E2E_DIR/terminal-ran" || e2e_fail "the desktop's Ctrl+Alt+T did not run"
     ! strip_has_focus || e2e_fail "Ctrl+Alt+T summoned the strip"
     expect_clean_stderr
+}
+
+# openbox with an XEmbed tray and a compositor, and Xfce with its status tray: a start logs nothing.
+scenario_quiet_starts() {
+    local desktop
+    for desktop in --compositor xfce; do
+        e2e_start_desktop $desktop
+        BUSES=${DBUS_SESSION_BUS_ADDRESS#disabled:}
+        e2e_start_pinstrip
+        e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown ($desktop)"
+        expect_clean_stderr
+        stacks_stop_bus_clients 2>/dev/null
+        e2e_stop_pinstrip
+        xsession_stop
+    done
 }
 
 "scenario_$1"
