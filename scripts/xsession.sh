@@ -247,6 +247,7 @@ xsession_sni_service() { # <pid>: the bus name of the item that process register
         string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems 2>/dev/null |
         sed -n 's/^ *string "\(.*\)"$/\1/p'); do
         name=${entry%%/*}
+        name=${name%@} # GNOME's AppIndicator extension lists ":1.23@/StatusNotifierItem"
         pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
             org.freedesktop.DBus.GetConnectionUnixProcessID "string:$name" 2>/dev/null |
             awk '/uint32/ {print $2}')

@@ -1,5 +1,7 @@
 #include "AppIcon.h"
 
+#include "NamedIconEngine.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
@@ -19,10 +21,10 @@ QIcon AppIcon::glyph() {
         painter.end();
         icon.addPixmap(pixmap);
     }
-    return icon;
+    return QIcon(new NamedIconEngine(QStringLiteral(PINSTRIP_APP_ID), icon));
 }
 
 QIcon AppIcon::icon() {
-    const QIcon installed = QIcon::fromTheme(QStringLiteral("pinstrip"));
+    const QIcon installed = QIcon::fromTheme(QStringLiteral(PINSTRIP_APP_ID));
     return installed.pixmap(32).isNull() ? glyph() : installed;
 }

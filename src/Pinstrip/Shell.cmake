@@ -14,6 +14,7 @@ target_sources(PinstripApp PRIVATE
     HistoryWindow.h HistoryWindow.cpp
     LoginItem.h LoginItem.cpp
     Messages.h Messages.cpp
+    NamedIconEngine.h NamedIconEngine.cpp
     Preferences.h Preferences.cpp
     ScreenCoordinates.h ScreenCoordinates.cpp
     SingleInstance.h SingleInstance.cpp

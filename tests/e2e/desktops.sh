@@ -1,132 +1,136 @@
 #!/usr/bin/env bash
-# End-to-end scenarios on KDE Plasma and GNOME Shell (X11 sessions): desktops.sh <name>
-# Each stack runs on its own Xvfb with GLX and its own session bus; every process is stopped by
-# its PID, including those the bus started on demand.
+# End-to-end scenarios on KDE Plasma and GNOME Shell (X11), and quiet starts: desktops.sh <name>
 source "$(dirname "$0")/harness.sh"
 
 CTRL_ALT_T=$((0x0C000054)) # Qt::CTRL | Qt::ALT | Qt::Key_T, as kglobalaccel stores keys
 REBOUND=$((0x0E000054)) # Ctrl+Alt+Shift+T
-ACTION="['pinstrip', 'summon', 'Pinstrip', 'Summon Pinstrip']"
+APP_ID=io.github.pinstrip.pinstrip
+ACTION="['$APP_ID', 'summon', 'Pinstrip', 'Summon Pinstrip']"
+CONTROL_ALT_T=(+Control_L +Alt_L t -Alt_L -Control_L)
+DOUBLE_ALT=(+Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L)
 export QT_LOGGING_RULES="pinstrip.summon.info=true"
 
-stacks_stop_bus_children() { # what a bus started on demand (dconf, kglobalaccel...) dies by PID
-    local bus child
-    for bus in ${BUS_PIDS:-}; do
-        for child in $(pgrep -P "$bus"); do kill "$child" 2>/dev/null || true; done
+call() { gdbus call --session --dest "$1" --object-path "$2" --method "$3" "${@:4}"; }
+bus() { dbus-send --bus="$1" --print-reply --dest=org.freedesktop.DBus / "org.freedesktop.DBus.$2" "${@:3}"; }
+# What a bus started on demand belongs to init: every client of our buses is stopped by its PID.
+stacks_stop_bus_clients() {
+    local bus name pid
+    for bus in ${BUSES:-}; do
+        for name in $(bus "$bus" ListNames | sed -n 's/^ *string "\(:.*\)"$/\1/p'); do
+            pid=$(bus "$bus" GetConnectionUnixProcessID "string:$name") && kill "${pid##* }" || true
+        done
     done
 }
-trap 'stacks_stop_bus_children; e2e_stop_pinstrip; xsession_stop' EXIT
+trap 'stacks_stop_bus_clients 2>/dev/null; e2e_stop_pinstrip; xsession_stop' EXIT
 
-stacks_start_display() {
-    : >"$E2E_DIR/display"
-    xsession_spawn Xvfb -displayfd 3 -screen 0 1440x900x24 +extension GLX -nolisten tcp \
-        3>"$E2E_DIR/display"
-    e2e_wait 20 test -s "$E2E_DIR/display" || e2e_fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
-    e2e_wait 10 xdpyinfo || e2e_fail "display $DISPLAY does not answer"
-}
-
-stacks_session_bus() {
+stacks_display_and_bus() {
+    xsession_start_display || e2e_fail "no display of our own"
     eval "$(dbus-launch --sh-syntax)"
     XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
-    BUS_PIDS="${BUS_PIDS:-} $DBUS_SESSION_BUS_PID"
+    BUSES=$DBUS_SESSION_BUS_ADDRESS
+}
+stacks_wm() { # <command...>
+    xsession_spawn "$@"
+    e2e_wait 60 xsession_wm_running "$XSESSION_SPAWNED" || e2e_fail "$1 did not start"
 }
 
-stacks_wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-
 stacks_target() {
-    : >"$TYPED"
     xsession_spawn "$XTOOL" target "$TYPED"
     e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
     TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
     e2e_focus_target
 }
 
-kglobalaccel() { # <method> <arguments...>
-    gdbus call --session --dest org.kde.kglobalaccel --object-path /kglobalaccel \
-        --method "org.kde.KGlobalAccel.$1" "${@:2}"
-}
-
+kglobalaccel() { call org.kde.kglobalaccel /kglobalaccel "org.kde.KGlobalAccel.$1" "${@:2}"; }
+kded_tray_watcher() { call org.kde.kded5 /kded org.kde.kded5.loadModule statusnotifierwatcher | grep -q true; }
 kde_focus_level() { # <0..4>: KWin's focus-stealing prevention, applied at once
     printf '[Windows]\nFocusStealingPreventionLevel=%s\n' "$1" >"$XDG_CONFIG_HOME/kwinrc"
     dbus-send --session --type=method_call --dest=org.kde.KWin /KWin org.kde.KWin.reconfigure
 }
 
-# kwin_x11 compositing with OpenGL, and kglobalaccel as Plasma runs it.
+# kwin_x11, kglobalaccel, and Plasma's tray applet in a window with kded5's StatusNotifierWatcher.
 kde_start() {
-    stacks_start_display
-    stacks_session_bus
+    stacks_display_and_bus
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=x11 KDE_FULL_SESSION=true
     kde_focus_level 1
-    xsession_spawn kwin_x11 --replace
-    e2e_wait 30 stacks_wm_ready || e2e_fail "kwin_x11 did not start"
-    xsession_spawn kglobalaccel5
+    stacks_wm kwin_x11 --replace
+    # KWin has the bus start kglobalaccel5: a copy of ours would quit, leaving KWin an X error.
     e2e_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
+    xsession_spawn kded5
+    e2e_wait 20 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    xsession_spawn plasmawindowed org.kde.plasma.systemtray
+    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
     stacks_target
 }
 
-gnome_overview_closed() { # closed, and still closed a moment later
-    local shell="gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell"
-    local property="org.freedesktop.DBus.Properties"
-    $shell --method $property.Set org.gnome.Shell OverviewActive '<false>'
-    sleep 1.5
-    $shell --method $property.Get org.gnome.Shell OverviewActive | grep -q false
+gnome_overview() { # <Get|Set> [value]
+    call org.gnome.Shell /org/gnome/Shell "org.freedesktop.DBus.Properties.$1" org.gnome.Shell \
+        OverviewActive "${@:2}"
 }
+gnome_overview_closed() { gnome_overview Set '<false>' && sleep 1.5 && gnome_overview Get | grep -q false; }
 
-# GNOME Shell on X11 with the AppIndicator extension and the settings daemon's media keys, with
-# Ctrl+Alt+T bound to a command as Ubuntu binds it to the terminal.
+# GNOME Shell with the AppIndicator extension; media keys bind Ctrl+Alt+T as Ubuntu's terminal.
 gnome_start() {
-    stacks_start_display
-    stacks_session_bus
-    local system=$E2E_DIR/system-bus
+    local system=$E2E_DIR/system-bus keys=org.gnome.settings-daemon.plugins.media-keys
+    local binding=$keys.custom-keybinding:/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/terminal/
+    stacks_display_and_bus
     xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
-    BUS_PIDS="$BUS_PIDS $XSESSION_SPAWNED"
-    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system"
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
+    BUSES="$BUSES $DBUS_SYSTEM_BUS_ADDRESS"
     e2e_wait 10 test -S "$system" || e2e_fail "no system bus"
-    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
-    local keys=org.gnome.settings-daemon.plugins.media-keys
-    local path=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/terminal/
     gsettings set org.gnome.shell welcome-dialog-last-shown-version "'99.0'"
     gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
-    gsettings set $keys custom-keybindings "['$path']"
-    gsettings set $keys.custom-keybinding:$path name "'Terminal'"
-    gsettings set $keys.custom-keybinding:$path command "'touch $E2E_DIR/terminal-ran'"
-    gsettings set $keys.custom-keybinding:$path binding "'<Primary><Alt>t'"
-    xsession_spawn gnome-shell --x11 --replace
-    e2e_wait 60 stacks_wm_ready || e2e_fail "gnome-shell did not start"
+    gsettings set $keys custom-keybindings "['${binding#*:}']"
+    gsettings set "$binding" name "'Terminal'"
+    gsettings set "$binding" command "'touch $E2E_DIR/terminal-ran'"
+    gsettings set "$binding" binding "'<Primary><Alt>t'"
+    stacks_wm gnome-shell --x11 --replace
     xsession_spawn /usr/libexec/gsd-media-keys
     # The shell opens its overview at the end of its start-up animation: close it after that.
     e2e_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
     stacks_target
 }
 
-# Pinstrip on a tray that speaks D-Bus: ready once it shows the strip.
+# Pinstrip on a tray that speaks D-Bus: ready once it shows the strip, which asks for nothing.
 stacks_start_pinstrip() {
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
     e2e_wait 20 e2e_strip_shown || e2e_fail "the strip is not shown"
+    ! xprop -id "$STRIP" _NET_WM_STATE | grep DEMANDS_ATTENTION || e2e_fail "the strip demands attention"
+}
+
+# The tray item as a host reads it: the icon's name in themes, pixmaps for HiDPI panels, and the
+# tooltip's second line, which names who holds Ctrl+Alt+T when it is not ours.
+expect_tray_item() { # <second line of the tooltip, or nothing>
+    SNI=$(xsession_sni_service "$PINSTRIP_PID") || e2e_fail "no StatusNotifierItem registered"
+    local get="$SNI /StatusNotifierItem org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem" sides
+    [ "$(call $get IconName)" = "(<'$APP_ID'>,)" ] || e2e_fail "the item's IconName: $(call $get IconName)"
+    sides=$(call $get IconPixmap | grep -o '([0-9]*, [0-9]*,' | tr -d '(,' | tr ' ' x | paste -sd' ')
+    [ "$sides" = "16x16 22x22 24x24 32x32 48x48 64x64" ] || e2e_fail "the item's pixmaps: $sides"
+    call $get ToolTip | grep -qF "summon.${1:+\\n$1}\"" || e2e_fail "the tooltip: $(call $get ToolTip)"
 }
 
 strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
-summoned_by() { # <what> <keys...>
+second_launch() { "$PINSTRIP" >>"$APP_LOG" 2>&1 || e2e_fail "a second launch exited with $?"; }
+summoned_by() { # <title to type> <command...>: run from another window, it summons
     e2e_focus_target
-    e2e_keys "${@:2}"
-    e2e_wait 5 strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"
+    "${@:2}"
+    e2e_wait 5 strip_has_focus || e2e_fail "$1: ${*:2} did not give the strip the keyboard"
     xdotool type "$1"
     e2e_keys Return Escape
     e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
     e2e_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
     ! grep -q "$1" "$TYPED" || e2e_fail "'$1' went into the other window"
 }
-CONTROL_ALT_T=(+Control_L +Alt_L t -Alt_L -Control_L)
-DOUBLE_ALT=(+Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L)
 
-expect_clean_stderr() { # anything but our own enabled log lines is a fault
+expect_clean_stderr() { # anything but our own enabled log lines is a fault, so is an X error
     ! grep -v '^pinstrip.summon: ' "$APP_LOG" || e2e_fail "pinstrip wrote the lines above"
+    ! grep 'XCB error' "$XSESSION_LOG" || e2e_fail "the desktop met the X error above"
 }
 
-# The hot key through kglobalaccel: listed under the application id, summons at every focus
-# level up to High, and a rebinding made in KDE survives a restart.
+# The hot key through kglobalaccel, under the application id, summons at focus levels up to High
+# like the double tap and a second launch; KDE's rebinding survives a restart. Reset Position
+# from Plasma's tray moves the strip and leaves the keyboard alone.
 scenario_kde_shortcut() {
     kde_start
     stacks_start_pinstrip
@@ -134,24 +138,26 @@ scenario_kde_shortcut() {
         e2e_fail "no registration reported"
     [ "$(kglobalaccel shortcut "$ACTION")" = "([$CTRL_ALT_T],)" ] ||
         e2e_fail "kglobalaccel holds $(kglobalaccel shortcut "$ACTION") for the summon"
-    # kglobalaccel5 grabs the key in its own process a moment after it answers the registration.
-    e2e_focus_target
-    local try
-    for try in 1 2 3 4 5; do
-        e2e_keys "${CONTROL_ALT_T[@]}"
-        e2e_wait 2 strip_has_focus && break
-    done
+    # kglobalaccel5 grabs the key a moment after it answers the registration.
+    for try in 1 2 3 4 5; do e2e_keys "${CONTROL_ALT_T[@]}" && e2e_wait 2 strip_has_focus && break; done
     strip_has_focus || e2e_fail "Ctrl+Alt+T never reached the strip through kglobalaccel"
     e2e_drag_strip -300 140 # KWin moves it while it has the keyboard
     e2e_keys Escape
     for level in 1 2 3; do
         kde_focus_level $level
-        summoned_by "hotkey$level" "${CONTROL_ALT_T[@]}"
-        summoned_by "tap$level" "${DOUBLE_ALT[@]}"
+        summoned_by "hotkey$level" e2e_keys "${CONTROL_ALT_T[@]}"
+        summoned_by "tap$level" e2e_keys "${DOUBLE_ALT[@]}"
+        summoned_by "launch$level" second_launch
     done
+    expect_tray_item
+    xdotool windowmove "$STRIP" 200 300 # as a drag would
+    e2e_wait 5 grep -q '^pinstrip.topRightAnchor=' "$SETTINGS" || e2e_fail "the move stored no corner"
+    xsession_dbusmenu_click "$SNI" "Reset Position"
+    e2e_wait 5 eval '[ "$(e2e_strip_corner)" = "1424 54" ]' || e2e_fail "Reset Position did not move the strip"
+    xdotool type reset
+    e2e_wait 5 grep -q reset "$TYPED" || e2e_fail "after Reset Position the typing went elsewhere"
     expect_clean_stderr
-    { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
-
+    e2e_stop_pinstrip
     kglobalaccel setForeignShortcut "$ACTION" "[$REBOUND]" >/dev/null # as System Settings does
     stacks_start_pinstrip
     e2e_wait 10 grep -q 'summons Pinstrip (KDE: rebound to Ctrl+Alt+Shift+T)' "$APP_LOG" ||
@@ -160,19 +166,31 @@ scenario_kde_shortcut() {
         e2e_fail "the restart replaced the user's binding: $(kglobalaccel shortcut "$ACTION")"
 }
 
-# The desktop binds Ctrl+Alt+T: its command still runs, pinstrip says so, the double tap works.
+# The desktop binds Ctrl+Alt+T: its command still runs, pinstrip says so, the others summon.
 scenario_gnome_binding() {
     gnome_start
     stacks_start_pinstrip
     local said='pinstrip.summon: Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead.'
     e2e_wait 10 grep -qxF "$said" "$APP_LOG" || e2e_fail "the desktop's binding was not reported"
     e2e_wait 10 gnome_overview_closed || e2e_fail "the overview came back"
-    summoned_by "tapped" "${DOUBLE_ALT[@]}"
-    e2e_focus_target
+    summoned_by "tapped" e2e_keys "${DOUBLE_ALT[@]}"
+    summoned_by "launched" second_launch
+    expect_tray_item "Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead."
     e2e_keys "${CONTROL_ALT_T[@]}"
     e2e_wait 5 test -e "$E2E_DIR/terminal-ran" || e2e_fail "the desktop's Ctrl+Alt+T did not run"
     ! strip_has_focus || e2e_fail "Ctrl+Alt+T summoned the strip"
     expect_clean_stderr
+}
+
+# openbox with an XEmbed tray and a compositor, and Xfce with its status tray: a start logs nothing.
+scenario_quiet_starts() {
+    for desktop in --compositor xfce; do
+        e2e_start_desktop $desktop
+        BUSES=${DBUS_SESSION_BUS_ADDRESS#disabled:}
+        e2e_start_pinstrip
+        expect_clean_stderr
+        stacks_stop_bus_clients 2>/dev/null && e2e_stop_pinstrip && xsession_stop
+    done
 }
 
 "scenario_$1"

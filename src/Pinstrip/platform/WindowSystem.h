@@ -33,7 +33,8 @@ public:
     // Notes the window that holds the keyboard now, unless it is `own`.
     virtual void rememberActiveWindow(const QWindow& own) = 0;
     // Asks the window manager to give `window` the keyboard as the user's own action of
-    // `userTime` (the key event's server time), which focus-stealing prevention lets through.
+    // `userTime` (the key event's server time; 0 when not known), which focus-stealing
+    // prevention lets through.
     // Does nothing where the window manager needs no such proof.
     virtual void activate(const QWindow& window, quint32 userTime) {
         Q_UNUSED(window);

@@ -1,10 +1,7 @@
 #include "LoginItem.h"
-#include "Messages.h"
-#include "StatusItem.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -12,8 +9,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-
-using Command = TrayMenu::Command;
 
 namespace {
 
@@ -28,8 +23,6 @@ bool write(const QString& path, const QByteArray& text) {
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(TrayMenu::State)
 
 // The login entry, the tray menu and the update check.
 class TestShellServices : public QObject {
@@ -91,109 +84,14 @@ private slots:
         QCOMPARE(contents(blocker), QByteArray("not a folder"));
     }
 
-    // The double-tap entry asks for raw input, and the settings entry appears, while double
-    // tap is on but its monitor is missing or not active yet. Each update starts from the
-    // opposite state, as a menu that stays built between openings does.
-    void trayTitles_data() {
-        QTest::addColumn<TrayMenu::State>("state");
-        QTest::addColumn<QString>("toggle");
-        QTest::addColumn<QString>("summon"); // checked entries marked "[x] "
-        QTest::addColumn<QString>("login");
-        const QString needs =
-            "[x] Summon on Double-Alt — needs Accessibility|Open Accessibility Settings…";
-        using S = TrayMenu::State; // shown, double tap, monitor exists, monitor active, login
-        // clang-format off
-        QTest::newRow("first run, monitor waiting")
-            << S{true, true, true, false, false, {}} << "Hide" << needs << "";
-        QTest::newRow("monitor active")
-            << S{true, true, true, true, false, {}} << "Hide" << "[x] Summon on Double-Alt" << "";
-        QTest::newRow("no monitor yet") << S{true, true, false, false, false, {}} << "Hide" << needs << "";
-        QTest::newRow("switched off, waiting")
-            << S{true, false, true, false, false, {}} << "Hide" << "Summon on Double-Alt" << "";
-        QTest::newRow("hidden, login on")
-            << S{false, true, true, true, true, {}} << "Show" << "[x] Summon on Double-Alt" << "[x] ";
-        // clang-format on
-    }
-    void trayTitles() {
-        QFETCH(TrayMenu::State, state);
-        QFETCH(QString, toggle);
-        QFETCH(QString, summon);
-        QFETCH(QString, login);
-        TrayMenu menu([](Command) {});
-        menu.update({!state.panelVisible,
-                     !state.doubleTapEnabled,
-                     !state.monitorExists,
-                     !state.monitorActive,
-                     !state.loginEnabled,
-                     {}});
-        menu.update(state);
-        QStringList titles; // separators as "-", "&&" (a literal '&') as it shows
-        for (const QAction* action : menu.actions()) {
-            if (!action->isVisible())
-                continue;
-            QVERIFY(action->isEnabled());
-            titles << (action->isSeparator() ? "-"
-                                             : (action->isChecked() ? "[x] " : "") +
-                                                   QString(action->text()).replace("&&", "&"));
-        }
-        QCOMPARE(titles.join('|'),
-                 toggle + " Strip|Add Item (Ctrl+Alt+T)|Archive All & Start Fresh|" +
-                     "Archive…|-|Reset Position|" + summon + "|" + login +
-                     "Launch at Login|-|Check for Updates…|About Pinstrip|" + "Quit Pinstrip");
-    }
-
-    // Where Ctrl+Alt+T is not ours, "Add Item" and the tooltip say who holds it.
-    void hotkeyNotes_data() {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("owner");
-        QTest::addColumn<QString>("title");
-        using enum HotkeyStatus::State;
-        QTest::newRow("ours") << int(registered) << ""
-                              << "Add Item (Ctrl+Alt+T)";
-        QTest::newRow("desktop") << int(desktopBinds) << "GNOME: Terminal"
-                                 << "Add Item (Ctrl+Alt+T belongs to GNOME: Terminal)";
-        QTest::newRow("grabbed") << int(taken) << ""
-                                 << "Add Item (Ctrl+Alt+T belongs to another program)";
-        QTest::newRow("no X11") << int(unavailable) << ""
-                                << "Add Item";
-    }
-    void hotkeyNotes() {
-        QFETCH(int, state);
-        QFETCH(QString, owner);
-        const HotkeyStatus status{HotkeyStatus::State(state), owner};
-        TrayMenu menu([](Command) {});
-        menu.update({.hotkey = status});
-        QTEST(menu.action(Command::pick)->text(), "title");
-        QCOMPARE(StatusItem::toolTipFor(status).contains(owner + ")"), !owner.isEmpty());
-        QCOMPARE(StatusItem::toolTipFor(status) == StatusItem::toolTip,
-                 status.state == HotkeyStatus::State::registered);
-    }
-
-    // Every entry runs its command, and Control-Q quits while the menu is open.
-    void trayCommands() {
-        QList<Command> ran;
-        TrayMenu menu([&ran](Command command) { ran << command; });
-        for (QAction* action : menu.actions())
-            action->trigger();
-        QCOMPARE(ran,
-                 (QList<Command>{Command::toggle, Command::pick, Command::archive, Command::history,
-                                 Command::resetPosition, Command::toggleDoubleTap,
-                                 Command::openAccessibility, Command::toggleLogin,
-                                 Command::checkUpdates, Command::about, Command::quit}));
-        ran.clear();
+    // A popup gets no shortcuts from Qt: Control-Q must still quit while the menu is open.
+    void controlQQuitsFromOpenMenu() {
+        QList<TrayMenu::Command> ran;
+        TrayMenu menu([&ran](TrayMenu::Command command) { ran << command; });
         menu.popup(QPoint(10, 10));
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
         QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
-        QTRY_COMPARE(ran, QList<Command>{Command::quit});
-    }
-
-    // Without a feed only a package build may point at a package manager; these tests are
-    // a build by hand.
-    void withoutFeedTellsWhoUpdates() {
-        QVERIFY(Messages::builtWithoutUpdateCheck(true).text.contains("package manager"));
-        const Messages::Message own = Messages::builtWithoutUpdateCheck(false);
-        QVERIFY(!(own.text + own.details).contains("package"));
-        QVERIFY(!UpdateCheck::builtAsPackage());
+        QTRY_COMPARE(ran, QList<TrayMenu::Command>{TrayMenu::Command::quit});
     }
 
     void updateCheck_data() {
@@ -224,7 +122,6 @@ private slots:
         row("not found", feed("9.0"), failed, {}, 404);
         row("oversized", feed("9.0\", \"pad\": \"" + QByteArray(200 * 1024, 'x')), failed);
         row("oversized after a whole feed", feed("9.0") + QByteArray(70000, ' '), failed);
-        QTest::newRow("closed without answer") << QByteArray("") << failed << "";
         QTest::newRow("unreachable") << QByteArray() << failed << "";
     }
     void updateCheck() {
@@ -254,8 +151,7 @@ private slots:
         check.check(); // a second request while one runs is not another fetch
         QVERIFY(finished.wait(10000));
         QVERIFY(finished.size() == 1 && !check.running());
-        // a connection closed without an answer is retried by Qt itself
-        QVERIFY(response.isEmpty() || requests.count("GET ") == 1);
+        QVERIFY(requests.count("GET ") <= 1);
         const auto result = finished.first().first().value<UpdateCheck::Result>();
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.page, QUrl(page));

@@ -15,8 +15,9 @@ class KGlobalAccelHotkey : public QObject, public HotkeyBackend {
     Q_OBJECT
 
 public:
-    // The component the shortcut is listed under: the application id.
-    static constexpr const char* component = "pinstrip";
+    // The component the shortcut is listed under: the application id, which is also the name
+    // of the desktop entry System Settings takes the component's name and icon from.
+    static constexpr const char* component = PINSTRIP_APP_ID;
     static constexpr const char* action = "summon";
 
     // A Plasma session (XDG_CURRENT_DESKTOP names KDE) with a session bus.

@@ -14,6 +14,7 @@ namespace {
 
 constexpr quint32 allDesktops = 0xFFFFFFFF;
 constexpr quint32 sourcePager = 2; // "a pager or other direct user action" in EWMH terms
+constexpr quint32 stateRemove = 0;
 constexpr quint32 stateAdd = 1;
 constexpr quint32 sourceApplication = 1;
 
@@ -75,6 +76,10 @@ void X11WindowSystem::keepFloating(const QWindow& window) {
     sendToRoot(id, "_NET_WM_DESKTOP", {allDesktops, sourcePager});
     for (const quint32 state : floatingStates())
         sendToRoot(id, "_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
+    // KWin flags every window mapped without the keyboard as demanding attention; the strip
+    // was shown on purpose and wants nothing.
+    sendToRoot(id, "_NET_WM_STATE",
+               {stateRemove, atom("_NET_WM_STATE_DEMANDS_ATTENTION"), XCB_ATOM_NONE, sourcePager});
     xcb_flush(m_connection);
 }
 
@@ -189,9 +194,14 @@ void X11WindowSystem::rememberActiveWindow(const QWindow& own) {
 }
 
 void X11WindowSystem::activate(const QWindow& window, quint32 userTime) {
-    if (userTime == 0)
-        return;
     const auto id = static_cast<xcb_window_t>(window.winId());
+    // Without the time of the user's action (a second launch, a tray menu another process
+    // draws) the request still comes from the user: window managers take the current time.
+    if (userTime == 0) {
+        sendToRoot(id, "_NET_ACTIVE_WINDOW", {sourcePager, XCB_CURRENT_TIME, m_previous});
+        xcb_flush(m_connection);
+        return;
+    }
     // Qt keeps the window's user time on a helper window named by _NET_WM_USER_TIME_WINDOW,
     // stamped with the last event Qt itself saw, older than the key that summons.
     auto cookie = xcb_get_property(m_connection, 0, id, atom("_NET_WM_USER_TIME_WINDOW"),
