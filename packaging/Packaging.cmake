@@ -31,6 +31,8 @@ configure_file(${PINSTRIP_PACKAGING_DIR}/changelog.in ${PINSTRIP_GENERATED_DIR}/
 add_custom_command(
     OUTPUT ${PINSTRIP_GENERATED_DIR}/pinstrip.1.gz ${PINSTRIP_GENERATED_DIR}/changelog.gz
     COMMAND gzip -9nkf pinstrip.1 changelog
+    # gzip gives each file its source's time, which would leave them out of date for good.
+    COMMAND ${CMAKE_COMMAND} -E touch pinstrip.1.gz changelog.gz
     DEPENDS ${PINSTRIP_GENERATED_DIR}/pinstrip.1 ${PINSTRIP_GENERATED_DIR}/changelog
     WORKING_DIRECTORY ${PINSTRIP_GENERATED_DIR})
 add_custom_target(pinstrip_docs ALL

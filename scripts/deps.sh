@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    build-essential cmake pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
     libxcb1-dev libxcb-xfixes0-dev libxcb-xinput-dev libxcb-keysyms1-dev libx11-dev libx11-xcb-dev libxtst-dev
     # QML runtime modules the views import
