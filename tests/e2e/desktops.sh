@@ -151,7 +151,7 @@ scenario_kde_shortcut() {
     done
     expect_tray_item
     xdotool windowmove "$STRIP" 200 300 # as a drag would
-    e2e_wait 5 grep -q '^pinstrip.topRightAnchor=' "$SETTINGS" || e2e_fail "the move stored no corner"
+    e2e_wait 5 grep -q '^pinstrip.place=' "$SETTINGS" || e2e_fail "the move stored no place"
     xsession_dbusmenu_click "$SNI" "Reset Position"
     e2e_wait 5 eval '[ "$(e2e_strip_corner)" = "1424 54" ]' || e2e_fail "Reset Position did not move the strip"
     xdotool type reset
