@@ -61,9 +61,8 @@ fuzz: deps
 stress: deps
 	$(RELEASE)
 	cmake --build --preset release -j $(JOBS) --target test_crash_consistency
-	QTEST_FUNCTION_TIMEOUT=86400000 tests/run-isolated.sh \
-		build/release/tests/reliability/test_crash_consistency \
-		--kills $(STRESS_KILLS) acknowledgedOperationsSurviveKills
+	PINSTRIP_CRASH_KILLS=$(STRESS_KILLS) QTEST_FUNCTION_TIMEOUT=86400000 tests/run-isolated.sh \
+		build/release/tests/reliability/test_crash_consistency acknowledgedOperationsSurviveKills
 
 screenshots: deps
 	$(RELEASE)

@@ -28,119 +28,82 @@ class TestStateFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyWriteIsTheWholeEncodingInAPrivateFile();
-    void unreadableFilesAreSetAsideNeverOverwritten();
-    void failedSetAsideKeepsTheFile();
-    void strangeThingAtThePath_data();
-    void strangeThingAtThePath();
-};
-
-void TestStateFile::everyWriteIsTheWholeEncodingInAPrivateFile() {
-    StoreFolder dir;
-    const QString folder = dir.root() + "/a/b/Pinstrip";
-    const mode_t oldMask = ::umask(0);
-    StateFile file(folder, StoreFolder::clock());
-    TodoState state = sample();
-    const auto writes = [&] {
-        return file.write(state) &&
-               StoreFolder::read(folder + "/todo.json") == StateCodec::encode(state);
-    };
-    QCOMPARE(file.read(), TodoState{});
-    const bool written = writes();
-    ::umask(oldMask);
-    QVERIFY(written);
-    for (const QString& made : {dir.root() + "/a", dir.root() + "/a/b", folder})
-        QCOMPARE(modeOf(made), mode_t(S_IFDIR | 0700));
-    QCOMPARE(modeOf(folder + "/todo.json"), mode_t(S_IFREG | 0600));
-    QCOMPARE(StoreFolder::list(folder), QStringList{"todo.json"});
-    // The archive's text is kept between writes: any change to the archive must still show.
-    state.items << state.archive[0].items;
-    QVERIFY(writes());
-    state.archive.prepend({"newer", state.items});
-    QVERIFY(writes());
-    state.archive[0].date = "newest changed";
-    QVERIFY(writes());
-    state.archive.prepend({"full: the oldest dropped", {}});
-    state.archive.removeLast();
-    QVERIFY(writes());
-    state.archive[1].items[0].title = "older changed in place";
-    QVERIFY(writes());
-    state.archive.removeAt(0);
-    QVERIFY(writes());
-    state.archive.clear();
-    QVERIFY(writes());
-}
-
-void TestStateFile::unreadableFilesAreSetAsideNeverOverwritten() {
-    StoreFolder dir; // with the temporary file of a cut write, which a read removes
-    QVERIFY(StoreFolder::write(dir.file(".todo.json.Ab3xZ9"), "{\"items\": ["));
-    const QByteArrayList unreadable{"{\"items\": [ oops", "", QByteArray("\x00\xFF\x01\n", 4)};
-    for (const QByteArray& bytes : unreadable) {
-        QVERIFY(StoreFolder::write(dir.file(), bytes));
-        StateFile file(dir.path(), StoreFolder::clock());
+    void everyWriteIsTheWholeEncodingInAPrivateFile() {
+        StoreFolder dir;
+        const QString folder = dir.root() + "/a/b/Pinstrip";
+        const mode_t oldMask = ::umask(0);
+        StateFile file(folder, StoreFolder::clock());
+        TodoState state = sample();
+        const auto writes = [&] {
+            return file.write(state) &&
+                   StoreFolder::read(folder + "/todo.json") == StateCodec::encode(state);
+        };
         QCOMPARE(file.read(), TodoState{});
-        QCOMPARE(StoreFolder::read(dir.file()), bytes);  // reading alone moves nothing
-        QVERIFY(file.write(sample()) && file.write({})); // only the first sets aside
+        const bool written = writes();
+        ::umask(oldMask);
+        QVERIFY(written);
+        for (const QString& made : {dir.root() + "/a", dir.root() + "/a/b", folder})
+            QCOMPARE(modeOf(made), mode_t(S_IFDIR | 0700));
+        QCOMPARE(modeOf(folder + "/todo.json"), mode_t(S_IFREG | 0600));
+        QCOMPARE(StoreFolder::list(folder), QStringList{"todo.json"});
+        // The archive's text is kept between writes: any change to the archive must still show.
+        state.items << state.archive[0].items;
+        QVERIFY(writes());
+        state.archive.prepend({"newer", state.items});
+        QVERIFY(writes());
+        state.archive[0].date = "newest changed";
+        QVERIFY(writes());
+        state.archive.prepend({"full: the oldest dropped", {}});
+        state.archive.removeLast();
+        QVERIFY(writes());
+        state.archive[1].items[0].title = "older changed in place";
+        QVERIFY(writes());
+        state.archive.removeAt(0);
+        QVERIFY(writes());
     }
-    QCOMPARE(dir.entries(),
-             (QStringList{"todo.json", setAsideName, setAsideName + "-2", setAsideName + "-3"}));
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(StoreFolder::read(dir.file(dir.entries().at(i + 1))), unreadable.at(i));
-}
 
-void TestStateFile::failedSetAsideKeepsTheFile() {
-    // A folder path so long that todo.json and its temporary file still fit within PATH_MAX
-    // but the set-aside name does not: the move fails even for root.
-    StoreFolder dir;
-    QString folder = dir.root();
-    while (folder.size() < 4065) {
-        folder += "/" + QString(std::min<qsizetype>(4065 - folder.size() - 1, 200), 'd');
-        QVERIFY(QDir().mkdir(folder));
+    void strangeThingAtThePath_data() {
+        QTest::addColumn<QString>("thing");
+        QTest::addColumn<QByteArray>("bytes"); // what a link's target outside the folder holds
+        QTest::newRow("FIFO") << "fifo" << QByteArray();
+        QTest::newRow("directory") << "directory" << QByteArray();
+        QTest::newRow("link to a list") << "link" << StateCodec::encode(sample());
+        QTest::newRow("link to garbage") << "link" << QByteArray("\x00\xff{", 3);
+        QTest::newRow("dangling link") << "link" << QByteArray();
     }
-    QVERIFY(StoreFolder::write(folder + "/todo.json", "garbage"));
-    StateFile file(folder, StoreFolder::clock());
-    QCOMPARE(file.read(), TodoState{});
-    QVERIFY(!file.write(sample()) && !file.write(sample()));
-    QCOMPARE(StoreFolder::read(folder + "/todo.json"), QByteArray("garbage"));
-    QCOMPARE(StoreFolder::list(folder), QStringList{"todo.json"});
-}
 
-void TestStateFile::strangeThingAtThePath_data() {
-    QTest::addColumn<QString>("thing");
-    QTest::addColumn<QByteArray>("bytes"); // what a link's target outside the folder holds
-    QTest::newRow("FIFO") << "fifo" << QByteArray();
-    QTest::newRow("directory") << "directory" << QByteArray();
-    QTest::newRow("link to a list") << "link" << StateCodec::encode(sample());
-    QTest::newRow("link to garbage") << "link" << QByteArray("\x00\xff{", 3);
-    QTest::newRow("dangling link") << "link" << QByteArray();
-}
-
-void TestStateFile::strangeThingAtThePath() {
-    QFETCH(QString, thing);
-    QFETCH(QByteArray, bytes);
-    StoreFolder dir;
-    const QString target = dir.root() + "/outside/target";
-    QVERIFY(QDir().mkpath(dir.path()) && QDir().mkpath(dir.root() + "/outside"));
-    if (thing == "fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(dir.file()).constData(), 0600), 0);
-    else if (thing == "directory")
-        QVERIFY(QDir().mkpath(dir.file() + "/inside"));
-    else
-        QVERIFY(QFile::link(target, dir.file()));
-    if (!bytes.isEmpty())
-        QVERIFY(StoreFolder::write(target, bytes));
-    const QStringList outside = StoreFolder::list(dir.root() + "/outside");
-    StateFile file(dir.path(), StoreFolder::clock());
-    const std::optional<TodoState> listed = StateCodec::decode(bytes);
-    QCOMPARE(file.read(), listed.value_or(TodoState{}));
-    const TodoState state = sample();
-    QVERIFY(file.write(state));
-    QCOMPARE(modeOf(dir.file()), mode_t(S_IFREG | 0600));
-    QCOMPARE(dir.state(), state);
-    QCOMPARE(dir.entries().join(' '), listed ? "todo.json" : "todo.json " + setAsideName);
-    QCOMPARE(StoreFolder::list(dir.root() + "/outside"), outside);
-    QCOMPARE(StoreFolder::read(target), bytes);
-}
+    void strangeThingAtThePath() {
+        QFETCH(QString, thing);
+        QFETCH(QByteArray, bytes);
+        StoreFolder dir;
+        const QString target = dir.root() + "/outside/target";
+        QVERIFY(QDir().mkpath(dir.root() + "/outside"));
+        // An earlier set-aside file is never replaced; a cut write's temporary file goes.
+        QVERIFY(StoreFolder::write(dir.file(setAsideName), "earlier"));
+        QVERIFY(StoreFolder::write(dir.file(".todo.json.Ab3xZ9"), "{\"items\": ["));
+        if (thing == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(dir.file()).constData(), 0600), 0);
+        else if (thing == "directory")
+            QVERIFY(QDir().mkpath(dir.file() + "/inside"));
+        else
+            QVERIFY(QFile::link(target, dir.file()));
+        if (!bytes.isEmpty())
+            QVERIFY(StoreFolder::write(target, bytes));
+        const QStringList outside = StoreFolder::list(dir.root() + "/outside");
+        StateFile file(dir.path(), StoreFolder::clock());
+        const std::optional<TodoState> listed = StateCodec::decode(bytes);
+        QCOMPARE(file.read(), listed.value_or(TodoState{}));
+        const TodoState state = sample();
+        QVERIFY(file.write(state) && file.write(state)); // only the first sets aside
+        QCOMPARE(modeOf(dir.file()), mode_t(S_IFREG | 0600));
+        QCOMPARE(dir.state(), state);
+        QCOMPARE(dir.entries().join(' '),
+                 "todo.json " + setAsideName + (listed ? "" : " " + setAsideName + "-2"));
+        QCOMPARE(StoreFolder::read(dir.file(setAsideName)), "earlier");
+        QCOMPARE(StoreFolder::list(dir.root() + "/outside"), outside);
+        QCOMPARE(StoreFolder::read(target), bytes);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStateFile)
 #include "test_state_file.moc"

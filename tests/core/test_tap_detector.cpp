@@ -21,12 +21,10 @@ void TestTapDetector::sequences_data() {
     QTest::newRow("chord drops the pending tap") << "d0 u0.1 D0.2 U0.25 d0.3 u0.4 = 000000";
     QTest::newRow("chord, key still down") << "d0 D0.05 d0.1 u0.15 d0.2 u0.3 = 000000";
     QTest::newRow("other modifier up while armed") << "d0 u0.1 U0.15 d0.2 u0.3 d0.4 u0.5 = 0000001";
-    QTest::newRow("cancel while held") << "d0 c u0.1 d0.2 u0.3 d0.4 u0.5 = 000001";
     QTest::newRow("cancel in the second press") << "d0 u0.1 d0.2 c u0.3 d0.4 u0.5 = 000000";
     QTest::newRow("repeated downs and ups")
         << "u0 u0.01 d0.1 d0.15 d0.2 u0.3 u0.31 d0.4 d0.45 u0.5 u0.55 = 00000000010";
     QTest::newRow("four taps: two answers") << "d0 u0.1 d0.2 u0.3 d0.4 u0.5 d0.6 u0.7 = 00010001";
-    QTest::newRow("clock running backwards") << "d1 u0.9 d0.5 u0.4 = 0001";
     QTest::newRow("NaN time never completes a tap") << "d0 u0.1 dnan u0.3 d0.4 u0.5 = 000000";
 }
 

@@ -1,7 +1,6 @@
 #include "StoreFolder.h"
 #include "TodoStore.h"
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,165 +39,141 @@ class TestTodoStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultStoreUsesTheUsersDataFolder();
-    void operations_data();
-    void operations();
-    void addTrims_data();
-    void addTrims();
-    void sortingKeepsTheOrderWithinAStatus();
-    void archiveKeepsTheNewest120DaysAndTheFlagsNotify();
-};
-
-void TestTodoStore::defaultStoreUsesTheUsersDataFolder() {
-    QCoreApplication::setOrganizationName("SomeOrg");
-    QCoreApplication::setApplicationName("something-else");
-    TodoStore store;
-    QCOMPARE(store.fileURL(), qEnvironmentVariable("XDG_DATA_HOME") + "/Pinstrip/todo.json");
-    store.add("x");
-    QCOMPARE(TodoStore().state().items.size(), 1);
-}
-
-void TestTodoStore::operations_data() {
-    QTest::addColumn<QList<ItemStatus>>("start");
-    QTest::addColumn<bool>("twins");
-    QTest::addColumn<Op>("op");
-    QTest::addColumn<int>("row"); // the entry acted on; -1: an id no entry has
-    QTest::addColumn<ItemStatus>("status");
-    QTest::addColumn<QString>("after");
-    QTest::addColumn<int>("notifications"); // none: nothing written either
-    const QList<ItemStatus> start{p, o, o, d}, unsorted{d, o, d, p};
-    // clang-format off
-    QTest::newRow("add: after the last open") << start << false << Op::add << -1 << o << "Ap Bo Co No Dd" << 2;
-    QTest::newRow("cycle open: last in progress") << start << false << Op::cycle << 2 << o << "Ap Cp Bo Dd" << 2;
-    QTest::newRow("cycle in progress: first done") << start << false << Op::cycle << 0 << o << "Bo Co Ad Dd" << 2;
-    QTest::newRow("cycle done: last open") << start << false << Op::cycle << 3 << o << "Ap Bo Co Do" << 2;
-    QTest::newRow("cycle unknown id") << start << false << Op::cycle << -1 << o << "Ap Bo Co Dd" << 0;
-    QTest::newRow("set open to done: first done") << start << false << Op::set << 1 << d << "Ap Co Bd Dd" << 2;
-    QTest::newRow("remove") << start << false << Op::remove << 1 << o << "Ap Co Dd" << 1;
-    QTest::newRow("remove unknown id still writes") << start << false << Op::remove << -1 << o << "Ap Bo Co Dd" << 1;
-    QTest::newRow("archive") << start << false << Op::archive << -1 << o << "" << 3;
-    QTest::newRow("file order kept until the first sort") << unsorted << false << Op::cycle << 1 << o << "Bp Dp Ad Cd" << 2;
-    QTest::newRow("twin ids: cycle the first") << QList{o, o} << true << Op::cycle << 0 << o << "Ap Bo" << 2;
-    QTest::newRow("twin ids: set the first") << QList{o, o} << true << Op::set << 0 << d << "Bo Ad" << 2;
-    QTest::newRow("twin ids: remove both") << QList{o, o} << true << Op::remove << 0 << o << "" << 1;
-    // clang-format on
-}
-
-void TestTodoStore::operations() {
-    QFETCH(QList<ItemStatus>, start);
-    QFETCH(bool, twins);
-    QFETCH(int, row);
-    QFETCH(ItemStatus, status);
-    QFETCH(int, notifications);
-    StoreFolder dir;
-    const TodoState before = stateOf(start, twins);
-    QVERIFY(dir.setState(before));
-    TodoStore store(dir.path(), StoreFolder::clock());
-    QVERIFY(QFile::remove(dir.file()));
-
-    // Each notification must come before its change: record what observers see at that time.
-    QList<TodoState> seen;
-    int changed = 0;
-    connect(&store, &TodoStore::objectWillChange, this, [&] { seen << store.state(); });
-    connect(&store, &TodoStore::stateChanged, this, [&] { ++changed; });
-    const QUuid id = row < 0 ? QUuid::createUuid() : before.items.at(row).id;
-    QFETCH(Op, op);
-    if (op == Op::add)
-        store.add("N");
-    else if (op == Op::cycle)
-        store.cycle(id);
-    else if (op == Op::set)
-        store.setStatus(id, status);
-    else if (op == Op::remove)
-        store.remove(id);
-    else
-        store.archiveAndClear();
-
-    QTEST(summary(store.state().items), "after");
-    QCOMPARE(seen.size(), notifications);
-    QCOMPARE(changed, notifications);
-    if (!seen.isEmpty())
-        QCOMPARE(seen.first(), before);
-    QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
-}
-
-// Exactly Unicode category Z, the tab, U+000A..U+000D and U+0085 go, at the ends only.
-void TestTodoStore::addTrims_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept"); // empty: nothing added
-    // clang-format off
-    QTest::newRow("ends") << "\u00a0\u2028\u3000\u0085\u2002x\u2029\u0085\u2009" << "x";
-    QTest::newRow("inside") << " a\u00a0b\u2028c\u0085d " << "a\u00a0b\u2028c\u0085d";
-    QTest::newRow("no space") << "\u200bx\ufeff" << "\u200bx\ufeff";
-    QTest::newRow("emoji") << " 😀 x 😀 " << "😀 x 😀";
-    QTest::newRow("blank") << "\t\u00a0\u2028\u3000\u0085\r\n\v\f" << "";
-    // clang-format on
-}
-
-void TestTodoStore::addTrims() {
-    QFETCH(QString, typed);
-    StoreFolder dir;
-    TodoStore store(dir.path(), StoreFolder::clock());
-    store.add(typed);
-    QTEST(store.state().items.value(0).title, "kept");
-}
-
-void TestTodoStore::sortingKeepsTheOrderWithinAStatus() {
-    // Long enough for an unstable sort to shuffle entries of the same status.
-    StoreFolder dir;
-    TodoStore store(dir.path(), StoreFolder::clock());
-    for (int i = 0; i < 100; ++i)
-        store.add(QString::number(i));
-    for (int i = 0; i < 100; i += 3)
-        store.cycle(store.state().items.at(i).id);
-    QMap<ItemStatus, int> last;
-    for (const TodoItem& item : store.state().items) {
-        QVERIFY2(item.title.toInt() > last.value(item.status, -1), qPrintable(item.title));
-        last[item.status] = item.title.toInt();
+    void operations_data() {
+        QTest::addColumn<QList<ItemStatus>>("start");
+        QTest::addColumn<bool>("twins");
+        QTest::addColumn<Op>("op");
+        QTest::addColumn<int>("row"); // the entry acted on; -1: an id no entry has
+        QTest::addColumn<ItemStatus>("status");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("notifications"); // none: nothing written either
+        const QList<ItemStatus> start{p, o, o, d}, unsorted{d, o, d, p};
+        // clang-format off
+        QTest::newRow("add: after the last open") << start << false << Op::add << -1 << o << "Ap Bo Co No Dd" << 2;
+        QTest::newRow("cycle open: last in progress") << start << false << Op::cycle << 2 << o << "Ap Cp Bo Dd" << 2;
+        QTest::newRow("cycle in progress: first done") << start << false << Op::cycle << 0 << o << "Bo Co Ad Dd" << 2;
+        QTest::newRow("cycle done: last open") << start << false << Op::cycle << 3 << o << "Ap Bo Co Do" << 2;
+        QTest::newRow("cycle unknown id") << start << false << Op::cycle << -1 << o << "Ap Bo Co Dd" << 0;
+        QTest::newRow("set open to done: first done") << start << false << Op::set << 1 << d << "Ap Co Bd Dd" << 2;
+        QTest::newRow("remove") << start << false << Op::remove << 1 << o << "Ap Co Dd" << 1;
+        QTest::newRow("archive") << start << false << Op::archive << -1 << o << "" << 3;
+        QTest::newRow("file order kept until the first sort") << unsorted << false << Op::cycle << 1 << o << "Bp Dp Ad Cd" << 2;
+        QTest::newRow("twin ids: cycle the first") << QList{o, o} << true << Op::cycle << 0 << o << "Ap Bo" << 2;
+        QTest::newRow("twin ids: remove both") << QList{o, o} << true << Op::remove << 0 << o << "" << 1;
+        // clang-format on
     }
-    QCOMPARE(last.size(), 2);
-}
 
-void TestTodoStore::archiveKeepsTheNewest120DaysAndTheFlagsNotify() {
-    StoreFolder dir;
-    TodoState state = stateOf({p, d});
-    for (int day = 0; day < 119; ++day)
-        state.archive.append({QString::number(day), {}});
-    QVERIFY(dir.setState(state));
-    // Stamped in local time, with ASCII digits whatever the locale: 2 June 2025, 16:05 UTC is
-    // 01:35 the next day at UTC+9:30.
-    qputenv("TZ", "XST-9:30");
-    ::tzset();
-    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
-    TodoStore store(dir.path(), [] { return QDateTime::fromSecsSinceEpoch(1748880300, Qt::UTC); });
-    QList<bool> hook; // whether it ran after the assignment
-    store.onInputActiveChanged = [&](bool active) { hook << (store.inputActive() == active); };
-    QSignalSpy willChange(&store, &TodoStore::objectWillChange);
-    store.setCollapsed(true);
-    store.setInputActive(true);
-    store.setInputActive(true);
-    QCOMPARE(willChange.size(), 3); // also for an unchanged value
-    store.archiveAndClear();
-    store.add("next");
-    store.archiveAndClear(); // the same minute again: both kept, the oldest day dropped
-    willChange.clear();
-    store.archiveAndClear(); // an empty list: nothing happens
-    QLocale::setDefault(QLocale::c());
-    qunsetenv("TZ");
-    ::tzset();
-    const QList<ArchivedDay>& archive = store.state().archive;
-    QCOMPARE(willChange.size(), 0);
-    QCOMPARE(archive.size(), 120);
-    QCOMPARE(archive.at(0).date, "2025-06-03 01:35");
-    QCOMPARE(summary(archive.at(0).items), "nexto");
-    QCOMPARE(archive.at(1), (ArchivedDay{"2025-06-03 01:35", state.items}));
-    QCOMPARE(archive.at(119).date, "117");
-    QVERIFY(store.state().items.isEmpty() && store.collapsed() && store.inputActive());
-    QCOMPARE(dir.state(), store.state());
-    QVERIFY(hook.isEmpty()); // only the user's own change calls it
-    store.userSetInputActive(false);
-    QCOMPARE(hook, QList<bool>{true});
-}
+    void operations() {
+        QFETCH(QList<ItemStatus>, start);
+        QFETCH(bool, twins);
+        QFETCH(int, row);
+        QFETCH(ItemStatus, status);
+        QFETCH(int, notifications);
+        StoreFolder dir;
+        const TodoState before = stateOf(start, twins);
+        QVERIFY(dir.setState(before));
+        TodoStore store(dir.path(), StoreFolder::clock());
+        QVERIFY(QFile::remove(dir.file()));
+
+        // Each notification comes before its change: record what observers see then.
+        QList<TodoState> seen;
+        int changed = 0;
+        connect(&store, &TodoStore::objectWillChange, this, [&] { seen << store.state(); });
+        connect(&store, &TodoStore::stateChanged, this, [&] { ++changed; });
+        const QUuid id = row < 0 ? QUuid::createUuid() : before.items.at(row).id;
+        QFETCH(Op, op);
+        if (op == Op::add)
+            store.add("N");
+        else if (op == Op::cycle)
+            store.cycle(id);
+        else if (op == Op::set)
+            store.setStatus(id, status);
+        else if (op == Op::remove)
+            store.remove(id);
+        else
+            store.archiveAndClear();
+
+        QTEST(summary(store.state().items), "after");
+        QCOMPARE(seen.size(), notifications);
+        QCOMPARE(changed, notifications);
+        if (!seen.isEmpty())
+            QCOMPARE(seen.first(), before);
+        QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
+    }
+
+    // Exactly Unicode category Z, the tab, U+000A..U+000D and U+0085 go, at the ends only;
+    // a blank title adds nothing.
+    void addTrims() {
+        for (const auto& [typed, kept] : std::initializer_list<std::pair<QString, QString>>{
+                 {"\u00a0\u2028\u3000\u0085\u2002x\u2029\u0085\u2009", "x"},
+                 {" a\u00a0b\u2028c\u0085d ", "a\u00a0b\u2028c\u0085d"},
+                 {"\u200bx\ufeff", "\u200bx\ufeff"},
+                 {" 😀 x 😀 ", "😀 x 😀"},
+                 {"\t\u00a0\u2028\u3000\u0085\r\n\v\f", ""}}) {
+            StoreFolder dir;
+            TodoStore store(dir.path(), StoreFolder::clock());
+            store.add(typed);
+            QCOMPARE(store.state().items.value(0).title, kept);
+        }
+    }
+
+    void sortingKeepsTheOrderWithinAStatus() {
+        // Long enough for an unstable sort to shuffle entries of the same status.
+        StoreFolder dir;
+        TodoStore store(dir.path(), StoreFolder::clock());
+        for (int i = 0; i < 100; ++i)
+            store.add(QString::number(i));
+        for (int i = 0; i < 100; i += 3)
+            store.cycle(store.state().items.at(i).id);
+        QMap<ItemStatus, int> last;
+        for (const TodoItem& item : store.state().items) {
+            QVERIFY2(item.title.toInt() > last.value(item.status, -1), qPrintable(item.title));
+            last[item.status] = item.title.toInt();
+        }
+        QCOMPARE(last.size(), 2);
+    }
+
+    void archiveKeepsTheNewest120DaysAndTheFlagsNotify() {
+        StoreFolder dir;
+        TodoState state = stateOf({p, d});
+        for (int day = 0; day < 119; ++day)
+            state.archive.append({QString::number(day), {}});
+        QVERIFY(dir.setState(state));
+        // Local time, ASCII digits whatever the locale: 16:05 UTC is 01:35 the next day at +9:30.
+        qputenv("TZ", "XST-9:30");
+        ::tzset();
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        TodoStore store(dir.path(),
+                        [] { return QDateTime::fromSecsSinceEpoch(1748880300, Qt::UTC); });
+        QList<bool> hook; // whether it ran after the assignment
+        store.onInputActiveChanged = [&](bool active) { hook << (store.inputActive() == active); };
+        QSignalSpy willChange(&store, &TodoStore::objectWillChange);
+        store.setCollapsed(true);
+        store.setInputActive(true);
+        store.setInputActive(true);
+        QCOMPARE(willChange.size(), 3); // also for an unchanged value
+        store.archiveAndClear();
+        store.add("next");
+        store.archiveAndClear(); // the same minute again: both kept, the oldest dropped
+        willChange.clear();
+        store.archiveAndClear(); // an empty list: nothing happens
+        QLocale::setDefault(QLocale::c());
+        qunsetenv("TZ");
+        ::tzset();
+        const QList<ArchivedDay>& archive = store.state().archive;
+        QCOMPARE(willChange.size(), 0);
+        QCOMPARE(archive.size(), 120);
+        QCOMPARE(archive.at(0).date, "2025-06-03 01:35");
+        QCOMPARE(summary(archive.at(0).items), "nexto");
+        QCOMPARE(archive.at(1), (ArchivedDay{"2025-06-03 01:35", state.items}));
+        QCOMPARE(archive.at(119).date, "117");
+        QVERIFY(store.state().items.isEmpty() && store.collapsed() && store.inputActive());
+        QCOMPARE(dir.state(), store.state());
+        QVERIFY(hook.isEmpty()); // only the user's own change calls it
+        store.userSetInputActive(false);
+        QCOMPARE(hook, QList<bool>{true});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTodoStore)
 #include "test_todo_store.moc"

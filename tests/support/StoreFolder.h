@@ -8,8 +8,7 @@
 #include <functional>
 #include <optional>
 
-// A throw-away "Pinstrip" data folder under a fresh temporary root, made only on demand, and
-// the file chores the tests share.
+// A throw-away "Pinstrip" data folder under a fresh temporary root, and shared file chores.
 class StoreFolder {
 public:
     [[nodiscard]] QString root() const { return m_root.path(); }
