@@ -1,7 +1,6 @@
 #include "ViewHarness.h"
 
 #include <QQmlComponent>
-#include <QQmlExpression>
 #include <QSGRendererInterface>
 #include <algorithm>
 
@@ -44,19 +43,12 @@ QList<QQuickItem*> ViewHarness::all(QQuickItem* item, const QString& objectName)
 QList<QQuickItem*> ViewHarness::rows(const QString& objectName) const {
     QList<QQuickItem*> rows = all(root.get(), objectName);
     rows.removeIf([](QQuickItem* row) { return !row->isVisible(); });
-    std::sort(rows.begin(), rows.end(),
-              [](QQuickItem* a, QQuickItem* b) { return a->y() < b->y(); });
+    std::ranges::sort(rows, {}, &QQuickItem::y);
     return rows;
 }
 
-bool ViewHarness::themed(const QQuickItem* item, const QString& colourName) const {
-    QQmlExpression theme(qmlContext(root.get()), root.get(), "Theme." + colourName);
-    return item->property("color").value<QColor>().rgba() ==
-           theme.evaluate().value<QColor>().rgba();
-}
-
+// A move to where the pointer already is reports nothing, so arrive from elsewhere.
 void ViewHarness::hover(QQuickItem* item) {
-    // A move to where the pointer already is reports nothing, so arrive from elsewhere.
     const QPoint centre = item->mapToScene(item->boundingRect().center()).toPoint();
     QTest::mouseMove(&window, centre + QPoint(1, 1));
     QTest::mouseMove(&window, centre);
@@ -73,8 +65,6 @@ TodoState ViewHarness::stateOf(const QString& statuses) {
     TodoState state;
     for (const QChar c : statuses)
         state.items.append({QUuid::createUuid(), QString("Entry %1").arg(state.items.size() + 1),
-                            c == u'p'   ? ItemStatus::inProgress
-                            : c == u'd' ? ItemStatus::done
-                                        : ItemStatus::open});
+                            ItemStatus(QString("opd").indexOf(c))});
     return state;
 }

@@ -17,8 +17,6 @@ struct ViewHarness {
     // The visible items with this objectName top to bottom (rows on their way out are hidden).
     [[nodiscard]] QList<QQuickItem*> rows(const QString& objectName = "todoRow") const;
     [[nodiscard]] QQuickItem* find(const QString& name) const { return rows(name).value(0); }
-    // Whether the item's colour is the module theme's colour of this name.
-    [[nodiscard]] bool themed(const QQuickItem* item, const QString& colourName) const;
     // Every descendant of `item` with this objectName, in tree order.
     [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName);
     [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {

@@ -1,11 +1,14 @@
+#include "ArchiveModel.h"
+#include "ItemListModel.h"
 #include "RowMenu.h"
 #include "ViewHarness.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
@@ -25,9 +28,37 @@ QString statuses(const QList<TodoItem>& items) {
     return letters;
 }
 
+// A model on a store of its own, checked by Qt's model tester on every change.
+template <typename Model> struct Mirror {
+    explicit Mirror(const TodoState& state) {
+        QVERIFY(folder.setState(state));
+        store = std::make_unique<TodoStore>(folder.path(), StoreFolder::clock());
+        model.setStore(store.get());
+        resets.clear(); // binding the store is the one reset
+    }
+    QString id(int row) const {
+        return model.index(row).data(ItemListModel::ItemIdRole).toString();
+    }
+    void compare() const {
+        QStringList rows, items;
+        for (int i = 0; i < model.rowCount(); ++i)
+            rows << id(i) + model.index(i).data(ItemListModel::TitleRole).toString() +
+                        model.index(i).data(ItemListModel::StatusRole).toString();
+        for (const TodoItem& item : store->state().items)
+            items << item.idText() + item.title + QString::number(int(item.status));
+        QCOMPARE(rows, items);
+    }
+    StoreFolder folder;
+    std::unique_ptr<TodoStore> store;
+    Model model;
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
+    QSignalSpy changes{&model, &QAbstractItemModel::dataChanged};
+    QSignalSpy resets{&model, &QAbstractItemModel::modelReset};
+};
+
 } // namespace
 
-// The strip's content view and the archive window.
+// The strip's content view, the archive window and the models under them.
 class TestViews : public QObject {
     Q_OBJECT
 
@@ -38,25 +69,22 @@ private slots:
         QTest::addColumn<QString>("statuses");
         QTest::addColumn<bool>("typing");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("pill"); // and its colour
+        QTest::addColumn<QString>("pill");
         const QString idle = "header addButton collapseButton ";
-        const QString typing = "header collapseButton inputRow ";
         const QString counted = "headerCount archiveButton ";
         // clang-format off
         QTest::newRow("empty") << "" << false << idle + "emptyRow" << "";
-        QTest::newRow("empty, typing") << "" << true << typing << "";
         QTest::newRow("one of three done") << "pod" << false << idle + counted << "";
         QTest::newRow("all done") << "dd" << false << idle + counted + "allDoneRow" << "";
-        QTest::newRow("all done, typing") << "dd" << true << typing + counted << "";
-        QTest::newRow("collapsed") << "ppppoooooodd" << false << "pill" << "2/12 primary";
-        QTest::newRow("collapsed, all done") << "dd" << false << "pill" << "All clear ✓ green";
-        QTest::newRow("collapsed while typing") << "" << true << "pill" << "What's on today? primary";
+        QTest::newRow("all done, typing") << "dd" << true << "header collapseButton inputRow " + counted << "";
+        QTest::newRow("collapsed") << "ppppoooooodd" << false << "pill" << "2/12";
+        QTest::newRow("collapsed, all done") << "dd" << false << "pill" << "All clear ✓";
+        QTest::newRow("collapsed while typing") << "" << true << "pill" << "What's on today?";
         // clang-format on
     }
     void presentation() {
         QFETCH(QString, statuses);
         QFETCH(QString, shown);
-        QFETCH(QString, pill);
         QFETCH(bool, typing);
         V view("ContentView", V::stateOf(statuses));
         const bool collapsed = shown == "pill";
@@ -74,164 +102,66 @@ private slots:
         if (!collapsed)
             return;
         QQuickItem* text = view.find("pillText");
-        QCOMPARE(V::text(text), pill.section(' ', 0, -2));
-        QVERIFY(view.themed(text, pill.section(' ', -1)));
-        QVERIFY2(text->implicitWidth() < width && width < 300, qPrintable(QString::number(width)));
+        QTEST(V::text(text), "pill");
+        QVERIFY(text->implicitWidth() < width && width < 300);
     }
 
-    // A click makes exactly the store calls that the same action made directly makes.
-    void oneClickOneCall_data() {
+    // The controls the other tests leave out each make their one change, once.
+    void clicks_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("direct");
-        QTest::newRow("status icon") << "statusIcon" << 1 << "cycle";
-        QTest::newRow("row body") << "rowBody" << 1 << "cycle";
-        QTest::newRow("done row body reopens") << "rowBody" << 2 << "cycle";
-        QTest::newRow("remove button") << "removeButton" << 0 << "remove";
-        QTest::newRow("add button") << "addButton" << -1 << "input";
-        QTest::newRow("empty row") << "emptyRow" << -1 << "input";
-        QTest::newRow("archive button") << "archiveButton" << -1 << "archive";
-        QTest::newRow("collapse button") << "collapseButton" << -1 << "collapse";
-        QTest::newRow("pill") << "pillText" << -1 << "expand";
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("steps"); // the store's own count for this one call
+        QTest::newRow("status icon") << "statusIcon" << 1 << "ppd" << 2;
+        QTest::newRow("remove button") << "removeButton" << 0 << "od" << 1;
+        QTest::newRow("archive button") << "archiveButton" << -1 << "" << 3;
     }
-    void oneClickOneCall() {
+    void clicks() {
         QFETCH(QString, target);
         QFETCH(int, row);
-        QFETCH(QString, direct);
-        const TodoState state = V::stateOf(target == "emptyRow" ? "" : "pod");
-        V clicked("ContentView", state), called("ContentView", state);
-        QList<bool> clickedHook, calledHook;
-        clicked.store->onInputActiveChanged = [&](bool on) { clickedHook.append(on); };
-        called.store->onInputActiveChanged = [&](bool on) { calledHook.append(on); };
-        clicked.store->setCollapsed(target == "pillText");
-        called.store->setCollapsed(target == "pillText");
+        V view("ContentView", V::stateOf("pod"));
         if (row >= 0)
-            clicked.hover(clicked.rows().value(row));
-        QQuickItem* item =
-            row >= 0 ? V::child(clicked.rows().value(row), target) : clicked.find(target);
+            view.hover(view.rows().value(row));
+        QQuickItem* item = row >= 0 ? V::child(view.rows().value(row), target) : view.find(target);
         QVERIFY(item && item->isVisible());
-        QSignalSpy clickSteps(clicked.store.get(), &TodoStore::objectWillChange);
-        clicked.click(item);
-
-        QSignalSpy callSteps(called.store.get(), &TodoStore::objectWillChange);
-        const QUuid id = row >= 0 ? state.items.at(row).id : QUuid();
-        if (direct == "cycle")
-            called.store->cycle(id);
-        else if (direct == "remove")
-            called.store->remove(id);
-        else if (direct == "input")
-            called.store->userSetInputActive(true);
-        else if (direct == "archive")
-            called.store->archiveAndClear();
-        else
-            called.store->setCollapsed(direct == "collapse");
-        QCOMPARE(clickSteps.size(), callSteps.size());
-        QCOMPARE(clicked.store->state(), called.store->state());
-        QCOMPARE(clickedHook, calledHook);
-        QCOMPARE(clicked.store->inputActive(), called.store->inputActive());
-        QCOMPARE(clicked.store->collapsed(), called.store->collapsed());
+        QSignalSpy steps(view.store.get(), &TodoStore::objectWillChange);
+        view.click(item);
+        QTEST(int(steps.size()), "steps");
+        QTEST(statuses(view.store->state().items), "after");
     }
 
-    // Return adds what the store accepts and keeps the row open and focused for the next one;
-    // a draft survives collapsing and expanding, and Escape empties it and closes the row.
-    void typing_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("escape");   // after collapsing and expanding
-        QTest::addColumn<QString>("added"); // empty: nothing
-        QTest::newRow("trimmed by the store") << "  Buy milk  " << false << "Buy milk";
-        QTest::newRow("blank adds nothing") << "   " << false << "";
-        QTest::newRow("draft kept, Escape drops it") << "half a thought" << true << "";
-    }
+    // A draft survives collapsing and expanding; Return adds it and keeps the row open and
+    // focused for the next one.
     void typing() {
-        QFETCH(QString, typed);
-        QFETCH(bool, escape);
-        QFETCH(QString, added);
         V view("ContentView");
-        QList<bool> hook;
-        view.store->onInputActiveChanged = [&](bool on) { hook.append(on); };
         view.click(view.find("addButton"));
+        QTRY_VERIFY(view.find("inputField") && view.find("inputField")->hasActiveFocus());
+        view.type("Buy milk");
+        view.click(view.find("collapseButton"));
+        QVERIFY(view.find("pill") && view.store->inputActive());
+        view.click(view.find("pillText"));
         QQuickItem* field = view.find("inputField");
-        QTRY_VERIFY(field && field->hasActiveFocus());
-        view.type(typed);
-        if (escape) {
-            view.click(view.find("collapseButton"));
-            QVERIFY(view.find("pill") && view.store->inputActive());
-            view.click(view.find("pillText"));
-            QCOMPARE(V::text(field = view.find("inputField")), typed);
-            QTRY_VERIFY(field->hasActiveFocus());
-        }
-        QTest::keyClick(&view.window, escape ? Qt::Key_Escape : Qt::Key_Return);
+        QTRY_VERIFY(field->hasActiveFocus());
+        QTest::keyClick(&view.window, Qt::Key_Return);
         QCOMPARE(V::text(field), QString());
-        QVERIFY(escape || field->hasActiveFocus());
-        QCOMPARE(view.store->inputActive(), !escape);
-        QCOMPARE(hook, (escape ? QList<bool>{true, false} : QList<bool>{true}));
-        QTRY_COMPARE(statuses(view.store->state().items), added.isEmpty() ? "" : "o");
-        if (!added.isEmpty())
-            QTRY_COMPARE(V::text(V::child(view.find("todoRow"), "title")), added);
-    }
-
-    // Within the limit nothing scrolls and every row adds height; beyond it the strip is exactly
-    // as tall as the limit, the header and input row stay in it, and the rows scroll and show
-    // that they do. An entry typed into the input row is scrolled into view.
-    void heightLimit_data() {
-        QTest::addColumn<bool>("typing");
-        QTest::addColumn<int>("spare");
-        QTest::newRow("fits exactly") << false << 0;
-        QTest::newRow("typing, far too tall") << true << -200;
-    }
-    void heightLimit() {
-        QFETCH(bool, typing);
-        QFETCH(int, spare);
-        V view("ContentView", V::stateOf(QString(14, u'o')));
-        view.store->setInputActive(typing);
-        const qreal natural = view.root->implicitHeight();
-        const qreal limit = natural + spare;
-        view.root->setProperty("maxHeight", limit);
-        QQuickItem* list = V::child(view.root.get(), "list");
-        QCOMPARE(view.root->implicitHeight(), spare < 0 ? limit : natural);
-        QCOMPARE(list->property("interactive").toBool(), spare < 0);
-        QCOMPARE(view.find("header")->mapToItem(view.root.get(), QPointF()).y(), 0.0);
-        if (QQuickItem* input = view.find("inputRow"))
-            QVERIFY(input->mapToItem(view.root.get(), QPointF(0, input->height())).y() <= limit);
-        const qreal rowHeight = view.rows().constLast()->height();
-        if (typing)
-            view.type("one more\r");
-        else
-            view.store->add("one more");
-        QTRY_COMPARE(view.root->implicitHeight(), qMin(natural + rowHeight + 1, limit));
-        QTRY_COMPARE(bool(view.find("scrollIndicator")), natural + rowHeight + 1 > limit);
-        if (typing) // an entry typed in is scrolled into view
-            QTRY_VERIFY(std::ranges::any_of(view.rows(), [&](QQuickItem* row) {
-                const qreal top = row->mapToItem(list, QPointF()).y();
-                return V::text(V::child(row, "title")) == "one more" && top >= 0 &&
-                       top + row->height() <= list->height();
-            }));
-    }
-
-    // Without a limit from the host the screen's work area is the limit, and rows beyond it
-    // are not built.
-    void screenLimitsByDefault() {
-        V view("ContentView", V::stateOf(QString(200, u'o')));
-        QCOMPARE(view.root->implicitHeight(),
-                 qreal(view.window.screen()->availableGeometry().height()));
-        QVERIFY(view.rows().size() < 200);
+        QVERIFY(field->hasActiveFocus() && view.store->inputActive());
+        QTRY_COMPARE(V::text(V::child(view.find("todoRow"), "title")), "Buy milk");
     }
 
     // How a row looks and reads by status; hovering hides the "now" badge and shows the remove
-    // button. Its menu offers the two other statuses in order, a separator and "Remove", each
-    // doing what it says.
+    // button. Its menu offers the two other statuses in order, a separator and "Remove".
     void row_data() {
         QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("look"); // symbol, icon colour, tip
+        QTest::addColumn<QString>("look"); // symbol, tip
         QTest::addColumn<QString>("entries");
         QTest::addColumn<int>("pick");
         QTest::addColumn<QString>("after"); // empty: removed
         // clang-format off
-        QTest::newRow("open") << "o" << "circle secondary Click: mark in progress"
+        QTest::newRow("open") << "o" << "circle Click: mark in progress"
                               << "Mark In Progress|Mark Done||Remove" << 0 << "p";
-        QTest::newRow("in progress") << "p" << "circle.lefthalf.filled yellow Click: mark done"
+        QTest::newRow("in progress") << "p" << "circle.lefthalf.filled Click: mark done"
                                      << "Mark Open|Mark Done||Remove" << 1 << "d";
-        QTest::newRow("done") << "d" << "checkmark.circle.fill green Click: reopen"
+        QTest::newRow("done") << "d" << "checkmark.circle.fill Click: reopen"
                               << "Mark Open|Mark In Progress||Remove" << 3 << "";
         // clang-format on
     }
@@ -245,26 +175,18 @@ private slots:
         QQuickItem* icon = V::child(row, "statusIcon");
         QQuickItem* title = V::child(row, "title");
         QCOMPARE(icon->property("symbol").toString(), look.section(' ', 0, 0));
-        QVERIFY(view.themed(icon, look.section(' ', 1, 1)));
-        QCOMPARE(icon->property("tip").toString(), look.section(' ', 2));
-        QVERIFY(view.themed(title, status == "d" ? "secondary" : "primary"));
+        QCOMPARE(icon->property("tip").toString(), look.section(' ', 1));
         QCOMPARE(title->property("font").value<QFont>().strikeOut(), status == "d");
         QCOMPARE(V::text(title), state.items[0].title); // shown exactly, in at most two lines
         QVERIFY(title->property("lineCount").toInt() <= 2);
-        QCOMPARE(QAccessible::queryAccessibleInterface(row)->text(QAccessible::Name),
-                 V::text(title));
         QCOMPARE(QAccessible::queryAccessibleInterface(row)->text(QAccessible::Description),
                  QTest::currentDataTag());
         view.hover(view.find("header"));
         QCOMPARE(V::child(row, "nowBadge")->isVisible(), status == "p");
         QVERIFY(!V::child(row, "removeButton")->isVisible());
         view.hover(row);
-        QVERIFY(!V::child(row, "nowBadge")->isVisible());
-        QQuickItem* remove = V::child(V::child(row, "removeButton"), "target");
-        const QRectF hit = remove->mapRectToScene(remove->boundingRect());
-        QVERIFY(remove->isVisible() && hit.width() >= 24 && hit.height() >= 24);
-        QVERIFY(row->mapRectToScene(row->boundingRect()).contains(hit));
-
+        QVERIFY(!V::child(row, "nowBadge")->isVisible() &&
+                V::child(row, "removeButton")->isVisible());
         view.click(row, Qt::RightButton);
         auto* rowMenu = row->findChild<RowMenu*>();
         QVERIFY(rowMenu && rowMenu->menu());
@@ -272,17 +194,9 @@ private slots:
         for (QAction* action : rowMenu->menu()->actions())
             entries.append(action->isSeparator() ? QString() : action->text());
         QTEST(entries.join('|'), "entries");
-        QCOMPARE(statuses(view.store->state().items), status);
         QFETCH(int, pick);
         rowMenu->menu()->actions().at(pick)->trigger();
         QTEST(statuses(view.store->state().items), "after");
-        QFETCH(QString, after);
-        if (!after.isEmpty()) // the row shows what it has become
-            QTRY_COMPARE(V::child(view.find("todoRow"), "title")
-                             ->property("font")
-                             .value<QFont>()
-                             .strikeOut(),
-                         after == "d");
     }
 
     // Cycling re-sorts the rows. A quick second click at the same spot is meant for the entry
@@ -307,7 +221,6 @@ private slots:
         V view("ContentView", state);
         const QPoint spot = view.rows().at(0)->mapToScene(QPointF(150, 10)).toPoint();
         QTest::mouseClick(&view.window, Qt::LeftButton, {}, spot);
-        // The open entry has slid into the place of the one now done.
         QTRY_COMPARE(view.rows().at(0)->property("itemId").toString(), state.items[1].idText());
         QTRY_COMPARE(view.rows().at(0)->y(), 0.0);
         QQuickItem* target = second < 0 ? nullptr : view.rows().at(second);
@@ -323,17 +236,8 @@ private slots:
 
     // Archiving while the window is open shows at once, newest on top, and equal stamps stay
     // two cards; only done entries get the check and the strike, one left in progress looks open.
-    void history_data() {
-        QTest::addColumn<QString>("statuses");
-        QTest::addColumn<QString>("colour"); // of the summary
-        QTest::newRow("one of three") << "pod"
-                                      << "secondary";
-        QTest::newRow("all done") << "dd"
-                                  << "green";
-    }
     void history() {
-        QFETCH(QString, statuses);
-        TodoState state = V::stateOf(statuses);
+        TodoState state = V::stateOf("pod");
         state.items[0].title = QString(500, u'w');
         V view("HistoryView", state);
         QVERIFY(V::text(view.find("emptyText")).startsWith("Nothing archived yet."));
@@ -342,26 +246,61 @@ private slots:
         view.store->archiveAndClear();
         QTRY_COMPARE(view.rows("card").size(), 2);
         QVERIFY(!view.find("emptyText"));
-        QCOMPARE(V::text(V::child(view.rows("card").at(0), "summary")), "0/1 done");
         QQuickItem* card = view.rows("card").at(1);
-        QQuickItem* summary = V::child(card, "summary");
-        QCOMPARE(V::text(summary),
-                 QString("%1/%2 done").arg(statuses.count('d')).arg(statuses.size()));
-        QFETCH(QString, colour);
-        QVERIFY(view.themed(summary, colour));
+        QCOMPARE(V::text(V::child(card, "summary")), "1/3 done");
         QCOMPARE(V::text(V::child(card, "stamp")), "2025-06-02 18:40");
         const auto icons = V::all(card, "entryIcon");
         const auto titles = V::all(card, "entryTitle");
-        QCOMPARE(titles.size(), statuses.size());
-        for (int i = 0; i < statuses.size(); ++i) {
-            const bool done = statuses[i] == u'd';
+        QCOMPARE(titles.size(), 3);
+        for (int i = 0; i < 3; ++i) {
             QCOMPARE(icons.at(i)->property("name").toString(),
-                     done ? "checkmark.circle.fill" : "circle");
+                     i == 2 ? "checkmark.circle.fill" : "circle");
             QCOMPARE(V::text(titles.at(i)), state.items[i].title);
-            QCOMPARE(titles.at(i)->property("font").value<QFont>().strikeOut(), done);
-            QCOMPARE(titles.at(i)->property("lineCount").toInt(), 1);
+            QCOMPARE(titles.at(i)->property("font").value<QFont>().strikeOut(), i == 2);
         }
         QVERIFY(titles.at(0)->property("truncated").toBool());
+    }
+
+    // Any sequence of operations keeps the mirror exact, also where a hand-edited file repeats an
+    // id, and never resets it, so delegates keep their state; a changed entry says so.
+    void mirrorsEveryChange() {
+        TodoState state = V::stateOf("opdopdoo");
+        state.items[5].id = state.items[0].id;
+        Mirror<ItemListModel> m(state);
+        QRandomGenerator random(20260314);
+        for (int step = 0; step < 400; ++step) {
+            const int count = m.model.rowCount();
+            const QString id = count ? m.id(random.bounded(count)) : QString();
+            const int operation = random.bounded(count ? 5 : 1);
+            const TodoState before = m.store->state();
+            m.changes.clear();
+            if (operation == 0)
+                m.store->add(QString("Step %1").arg(step));
+            else if (operation == 1)
+                m.model.setStatus(id, random.bounded(3));
+            else if (operation == 2)
+                m.model.remove(id);
+            else if (operation == 3 && random.bounded(10) == 0)
+                m.store->archiveAndClear();
+            else
+                m.model.cycle(id);
+            m.compare();
+            const bool restyled = (operation == 1 || operation > 2) && m.store->state() != before &&
+                                  m.store->state().items.size() == before.items.size();
+            QCOMPARE(m.changes.size(), restyled ? 1 : 0);
+        }
+        QCOMPARE(m.resets.size(), 0);
+    }
+
+    // Archiving inserts the newest day on top and the oldest falls off at the limit.
+    void archiveRows() {
+        TodoState state = V::stateOf("od");
+        state.archive.fill(ArchivedDay{"2026-01-01 09:00", {}}, TodoStore::archiveLimit);
+        Mirror<ArchiveModel> m(state);
+        m.store->archiveAndClear();
+        QCOMPARE(m.model.rowCount(), TodoStore::archiveLimit);
+        QCOMPARE(m.resets.size(), 0);
+        QCOMPARE(m.model.index(0).data(ArchiveModel::DateRole).toString(), "2025-06-02 18:40");
     }
 };
 
