@@ -146,6 +146,11 @@ private slots:
         QCOMPARE(V::text(field), QString());
         QVERIFY(field->hasActiveFocus() && view.store->inputActive());
         QTRY_COMPARE(V::text(V::child(view.find("todoRow"), "title")), "Buy milk");
+        // Nothing handed on or dropped stays behind in the field's undo history.
+        QVERIFY(!field->property("canUndo").toBool());
+        view.type("draft");
+        QTest::keyClick(&view.window, Qt::Key_Escape);
+        QVERIFY(V::text(field).isEmpty() && !field->property("canUndo").toBool());
     }
 
     // How a row looks and reads by status; hovering hides the "now" badge and shows the remove
