@@ -336,12 +336,12 @@ output = xr.XRRGetScreenResources(d, root).contents.outputs[0]
 ignore = ctypes.CFUNCTYPE(i, vp, vp)(lambda display, error: 0) # deleting what is not there
 x.XSetErrorHandler(ignore)
 
-for spec in sys.argv[1:]:
-    xr.XRRDeleteMonitor(d, root, x.XInternAtom(d, spec.lstrip("-").split()[0].encode(), 0))
+for wanted in sys.argv[1:]:
+    xr.XRRDeleteMonitor(d, root, x.XInternAtom(d, wanted.lstrip("-").split()[0].encode(), 0))
     x.XSync(d, 0)
-    if spec.startswith("-"):
+    if wanted.startswith("-"):
         continue
-    name, w, h, left, top, star = re.fullmatch(r"(\S+) (\d+)x(\d+)\+(\d+)\+(\d+)(\*?)", spec).groups()
+    name, w, h, left, top, star = re.fullmatch(r"(\S+) (\d+)x(\d+)\+(\d+)\+(\d+)(\*?)", wanted).groups()
     first = left == "0" and top == "0"
     m = xr.XRRAllocateMonitor(d, 1 if first else 0)
     m.contents.name = x.XInternAtom(d, name.encode(), 0)
