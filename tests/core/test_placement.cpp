@@ -9,12 +9,11 @@ using Rect = Placement::Rect;
 namespace {
 
 // Monitors by letter, the primary first: L 1440 × 900 under a 25 px top panel; R a 1920 × 1080
-// monitor to its right, bottoms aligned; S the primary at 800 × 600.
+// monitor to its right, bottoms aligned.
 QList<Monitor> monitors(const QString& letters) {
     static const QHash<QChar, Monitor> known{
         {u'L', {"LEFT", {0, 0, 1440, 900}, {0, 0, 1440, 875}}},
-        {u'R', {"RIGHT", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}}},
-        {u'S', {"LEFT", {0, 0, 800, 600}, {0, 0, 800, 600}}}};
+        {u'R', {"RIGHT", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}}}};
     QList<Monitor> out;
     for (const QChar letter : QString(letters).remove(u' ').toStdU16String())
         out << known.value(letter);
@@ -49,104 +48,87 @@ class TestPlacement : public QObject {
     Q_OBJECT
 
 private slots:
-    void frame_data();
-    void frame();
-    void placeOf_data();
-    void placeOf();
-    void carriedOver_data();
-    void carriedOver();
-    void placeTextReadsBack();
-};
 
-// Coordinates have their origin at the primary's bottom left, y upwards; the default corner
-// clears a maximised window's title-bar buttons.
-void TestPlacement::frame_data() {
-    QTest::addColumn<QString>("row"); // monitors | stored place ("-": none) | size = frame
-    QTest::newRow("default corner") << "L R | - | 300 120 = 1124 701 300 120";
-    QTest::newRow("default follows a new primary") << "R L | - | 300 120 = 3044 906 300 120";
-    QTest::newRow("16 px in at a new resolution") << "S | - | 300 120 = 484 426 300 120";
-    QTest::newRow("on the second") << "L R | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
-    QTest::newRow("R primary now") << "R L | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
-    QTest::newRow("its monitor gone: same offset on the primary")
-        << "L | {-100, -200} RIGHT | 300 120 = 1040 555 300 120";
-    QTest::newRow("its monitor gone: clamped on the primary")
-        << "L | {-10, -1000} RIGHT | 300 120 = 1130 0 300 120";
-    QTest::newRow("beyond the top right: clamped")
-        << "L | {60, 25} LEFT | 300 120 = 1140 755 300 120";
-    QTest::newRow("too tall: bottom edge wins") << "L | - | 300 1000 = 1124 0 300 1000";
-    QTest::newRow("too wide: left wins") << "L | {-400, -300} LEFT | 2000 120 = 0 455 2000 120";
-    QTest::newRow("unreadable place: default") << "L | LEFT {1, 2} | 300 120 = 1124 701 300 120";
-    QTest::newRow("place out of range") << "L | {1e999, 1} LEFT | 300 120 = 1124 701 300 120";
-    QTest::newRow("no monitor: fixed corner") << " | {5, 5} LEFT | 300 120 = 900 680 300 120";
-    QTest::newRow("10 high") << "L | - | 300 10 = none";
-    QTest::newRow("just over 10") << "L | - | 10.5 10.5 = 1413.5 810.5 10.5 10.5";
-    QTest::newRow("not finite") << "L | - | nan inf = none";
-}
+    // Coordinates have their origin at the primary's bottom left, y upwards; the default corner
+    // clears a maximised window's title-bar buttons.
+    void frame_data() {
+        QTest::addColumn<QString>("row"); // monitors | stored place ("-": none) | size = frame
+        QTest::newRow("default corner") << "L R | - | 300 120 = 1124 701 300 120";
+        QTest::newRow("default follows a new primary") << "R L | - | 300 120 = 3044 906 300 120";
+        QTest::newRow("on the second") << "L R | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
+        QTest::newRow("R primary now") << "R L | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
+        QTest::newRow("its monitor gone: same offset on the primary")
+            << "L | {-100, -200} RIGHT | 300 120 = 1040 555 300 120";
+        QTest::newRow("beyond the top right: clamped")
+            << "L | {60, 25} LEFT | 300 120 = 1140 755 300 120";
+        QTest::newRow("too tall: bottom edge wins") << "L | - | 300 1000 = 1124 0 300 1000";
+        QTest::newRow("too wide: left wins") << "L | {-400, -300} LEFT | 2000 120 = 0 455 2000 120";
+        QTest::newRow("unreadable place: default")
+            << "L | LEFT {1, 2} | 300 120 = 1124 701 300 120";
+        QTest::newRow("place out of range") << "L | {1e999, 1} LEFT | 300 120 = 1124 701 300 120";
+        QTest::newRow("no monitor: fixed corner") << " | {5, 5} LEFT | 300 120 = 900 680 300 120";
+        QTest::newRow("10 high") << "L | - | 300 10 = none";
+        QTest::newRow("just over 10") << "L | - | 10.5 10.5 = 1413.5 810.5 10.5 10.5";
+        QTest::newRow("not finite") << "L | - | nan inf = none";
+    }
 
-void TestPlacement::frame() {
-    QFETCH(QString, row);
-    const QStringList in = row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
-    const Rect size = rect(in.at(2));
-    QCOMPARE(text(Placement::frame(monitors(in.at(0)), Placement::placeFromString(in.at(1)),
-                                   {size.x, size.y})),
-             row.section(QStringLiteral(" = "), 1));
-}
+    void frame() {
+        QFETCH(QString, row);
+        const QStringList in =
+            row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
+        const Rect size = rect(in.at(2));
+        QCOMPARE(text(Placement::frame(monitors(in.at(0)), Placement::placeFromString(in.at(1)),
+                                       {size.x, size.y})),
+                 row.section(QStringLiteral(" = "), 1));
+    }
 
-// The place a move stands for, and where the strip is shown for it.
-void TestPlacement::placeOf_data() {
-    QTest::addColumn<QString>("row"); // monitors | frame = place = frame shown
-    QTest::newRow("on the primary")
-        << "L R | 1000 500 300 120 = {-140, -255} LEFT = 1000 500 300 120";
-    QTest::newRow("on the second")
-        << "L R | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120";
-    QTest::newRow("centre decides, not the corner")
-        << "L R | 1200 500 300 120 = {60, -255} LEFT = 1140 500 300 120";
-    QTest::newRow("off every monitor: the nearest")
-        << "L R | 4000 -500 300 120 = {940, -1460} RIGHT = 3060 0 300 120";
-    QTest::newRow("no monitor") << " | 1000 500 300 120 = none = 900 680 300 120";
-}
+    // The place a move (or a corner kept by earlier versions, in braces: still a spot on the
+    // primary) stands for, and where the strip of 300 × 120 is shown for it.
+    void placeOf_data() {
+        QTest::addColumn<QString>("row"); // monitors | frame or corner = place = frame shown
+        QTest::newRow("on the primary")
+            << "L R | 1000 500 300 120 = {-140, -255} LEFT = 1000 500 300 120";
+        QTest::newRow("on the second")
+            << "L R | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120";
+        QTest::newRow("centre decides, not the corner")
+            << "L R | 1200 500 300 120 = {60, -255} LEFT = 1140 500 300 120";
+        QTest::newRow("off every monitor: the nearest")
+            << "L R | 4000 -500 300 120 = {940, -1460} RIGHT = 3060 0 300 120";
+        QTest::newRow("no monitor") << " | 1000 500 300 120 = none = 900 680 300 120";
+        QTest::newRow("corner") << "L R | {1424, 821} = {-16, -54} LEFT = 1124 701 300 120";
+        QTest::newRow("corner beyond the primary")
+            << "L R | {1500, 900} = {60, 25} LEFT = 1140 755 300 120";
+        QTest::newRow("corner on the other monitor: clamped to the primary, as it was")
+            << "L R | {2000, 500} = {560, -375} LEFT = 1140 380 300 120";
+        QTest::newRow("corner (0, 0): none stored") << "L | {0, 0} = none = 1124 701 300 120";
+        QTest::newRow("corner unreadable") << "L | {nan, 5} = none = 1124 701 300 120";
+    }
 
-void TestPlacement::placeOf() {
-    QFETCH(QString, row);
-    const QStringList in = row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
-    const QList<Monitor> on = monitors(in.at(0));
-    const std::optional<Place> place = Placement::placeOf(on, rect(in.at(1)));
-    QCOMPARE(text(place), row.section(QStringLiteral(" = "), 1, 1));
-    QCOMPARE(text(Placement::frame(on, place, {300, 120})), row.section(QStringLiteral(" = "), 2));
-}
+    void placeOf() {
+        QFETCH(QString, row);
+        const QStringList in =
+            row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
+        const QList<Monitor> on = monitors(in.at(0));
+        const std::optional<Place> place = in.at(1).startsWith(u'{')
+                                               ? Placement::placeFromAnchor(on, in.at(1))
+                                               : Placement::placeOf(on, rect(in.at(1)));
+        QCOMPARE(text(place), row.section(QStringLiteral(" = "), 1, 1));
+        QCOMPARE(text(Placement::frame(on, place, {300, 120})),
+                 row.section(QStringLiteral(" = "), 2));
+    }
 
-// A corner kept by earlier versions still means what it meant: a spot on the primary.
-void TestPlacement::carriedOver_data() {
-    QTest::addColumn<QString>("row"); // monitors | stored corner => place => frame of 300 × 120
-    QTest::newRow("written form") << "L R | {1424, 821} => {-16, -54} LEFT => 1124 701 300 120";
-    QTest::newRow("beyond the primary") << "L R | {1500, 900} => {60, 25} LEFT => 1140 755 300 120";
-    QTest::newRow("on the other monitor: clamped to the primary, as it was")
-        << "L R | {2000, 500} => {560, -375} LEFT => 1140 380 300 120";
-    QTest::newRow("(0, 0): none stored") << "L | {0, 0} => none => 1124 701 300 120";
-    QTest::newRow("unreadable") << "L | {nan, 5} => none => 1124 701 300 120";
-    QTest::newRow("no monitor yet") << " | {1424, 821} => none => 900 680 300 120";
-}
-
-void TestPlacement::carriedOver() {
-    QFETCH(QString, row);
-    const QStringList in = row.section(QStringLiteral(" => "), 0, 0).split(QStringLiteral(" | "));
-    const QList<Monitor> on = monitors(in.at(0));
-    const std::optional<Place> place = Placement::placeFromAnchor(on, in.at(1));
-    QCOMPARE(text(place), row.section(QStringLiteral(" => "), 1, 1));
-    QCOMPARE(text(Placement::frame(on, place, {300, 120})), row.section(QStringLiteral(" => "), 2));
-}
-
-// Places are written with the shortest decimals that read back the same, and any name.
-void TestPlacement::placeTextReadsBack() {
-    QCOMPARE(Placement::placeToString({"LEFT", {0.1 + 0.2, -2.5}}),
-             "{0.30000000000000004, -2.5} LEFT");
-    for (double x : {1424.0, 1.0 / 3, 1e21, -1e-7, 5e-324, 1e308}) {
-        for (const char* name : {"DP-1", "", "Dell U2720Q {2}"}) {
-            const Place place{name, {x, -x / 3}};
-            QVERIFY(Placement::placeFromString(Placement::placeToString(place)) == place);
+    // Places are written with the shortest decimals that read back the same, and any name.
+    void placeTextReadsBack() {
+        QCOMPARE(Placement::placeToString({"LEFT", {0.1 + 0.2, -2.5}}),
+                 "{0.30000000000000004, -2.5} LEFT");
+        for (double x : {1424.0, 1.0 / 3, 1e21, -1e-7, 5e-324, 1e308}) {
+            for (const char* name : {"DP-1", "", "Dell U2720Q {2}"}) {
+                const Place place{name, {x, -x / 3}};
+                QVERIFY(Placement::placeFromString(Placement::placeToString(place)) == place);
+            }
         }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestPlacement)
 #include "test_placement.moc"

@@ -106,9 +106,7 @@ private slots:
     void addTrims() {
         for (const auto& [typed, kept] : std::initializer_list<std::pair<QString, QString>>{
                  {"\u00a0\u2028\u3000\u0085\u2002x\u2029\u0085\u2009", "x"},
-                 {" a\u00a0b\u2028c\u0085d ", "a\u00a0b\u2028c\u0085d"},
-                 {"\u200bx\ufeff", "\u200bx\ufeff"},
-                 {" 😀 x 😀 ", "😀 x 😀"},
+                 {" a\u00a0b\u2028c\u0085d\u200b ", "a\u00a0b\u2028c\u0085d\u200b"},
                  {"\t\u00a0\u2028\u3000\u0085\r\n\v\f", ""}}) {
             StoreFolder dir;
             TodoStore store(dir.path(), StoreFolder::clock());
@@ -157,9 +155,6 @@ private slots:
         store.archiveAndClear(); // the same minute again: both kept, the oldest dropped
         willChange.clear();
         store.archiveAndClear(); // an empty list: nothing happens
-        QLocale::setDefault(QLocale::c());
-        qunsetenv("TZ");
-        ::tzset();
         const QList<ArchivedDay>& archive = store.state().archive;
         QCOMPARE(willChange.size(), 0);
         QCOMPARE(archive.size(), 120);
