@@ -1,24 +1,114 @@
 #include "ArchiveModel.h"
 #include "ItemListModel.h"
 #include "RowMenu.h"
-#include "ViewHarness.h"
+#include "StoreFolder.h"
+#include "TodoStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QRandomGenerator>
+#include <QSGRendererInterface>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+#include <algorithm>
+#include <memory>
 
 Q_IMPORT_QML_PLUGIN(PinstripPlugin)
 
-using V = ViewHarness;
-
 namespace {
+
+// One view of the module, loaded the way the application loads it, in a shown window, with a
+// store of its own on a temporary folder that starts from `state` and a clock that never moves.
+struct ViewHarness {
+    explicit ViewHarness(const QString& view, const TodoState& state = {}) {
+        // The application's scene graph; it must be chosen before the first window exists.
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        if (!folder.setState(state))
+            qFatal("cannot write the state file");
+        store = std::make_unique<TodoStore>(folder.path(), StoreFolder::clock());
+        QQmlComponent component(&engine, QUrl("qrc:/qt/qml/Pinstrip/" + view + ".qml"));
+        root.reset(qobject_cast<QQuickItem*>(component.createWithInitialProperties(
+            {{"store", QVariant::fromValue<QObject*>(store.get())}})));
+        if (!root)
+            qFatal("%s", qPrintable(component.errorString()));
+        root->setParentItem(window.contentItem());
+        const auto fit = [this] {
+            window.resize(qMax(1, qCeil(root->implicitWidth())),
+                          qMax(1, qCeil(root->implicitHeight())));
+            root->setSize({root->implicitWidth(), root->implicitHeight()});
+        };
+        QObject::connect(root.get(), &QQuickItem::implicitWidthChanged, root.get(), fit);
+        QObject::connect(root.get(), &QQuickItem::implicitHeightChanged, root.get(), fit);
+        fit();
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the view's window was not exposed");
+        window.requestActivate();
+        (void)QTest::qWaitForWindowActive(&window);
+    }
+    // The visible items with this objectName top to bottom (rows on their way out are hidden).
+    [[nodiscard]] QList<QQuickItem*> rows(const QString& objectName = "todoRow") const {
+        QList<QQuickItem*> rows = all(root.get(), objectName);
+        rows.removeIf([](QQuickItem* row) { return !row->isVisible(); });
+        std::ranges::sort(rows, {}, &QQuickItem::y);
+        return rows;
+    }
+    [[nodiscard]] QQuickItem* find(const QString& name) const { return rows(name).value(0); }
+    // Every descendant of `item` with this objectName, in tree order: delegates of lists and
+    // repeaters are visual children only.
+    [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName) {
+        QList<QQuickItem*> found;
+        for (QQuickItem* child : item->childItems())
+            found += (child->objectName() == objectName ? QList{child} : QList<QQuickItem*>()) +
+                     all(child, objectName);
+        return found;
+    }
+    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {
+        return all(item, objectName).value(0);
+    }
+    [[nodiscard]] static QString text(const QQuickItem* item) {
+        return item->property("text").toString();
+    }
+    // A move to where the pointer already is reports nothing, so arrive from elsewhere.
+    void hover(QQuickItem* item) {
+        const QPoint centre = item->mapToScene(item->boundingRect().center()).toPoint();
+        QTest::mouseMove(&window, centre + QPoint(1, 1));
+        QTest::mouseMove(&window, centre);
+        QTest::qWait(20);
+    }
+    void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton) {
+        hover(item);
+        QTest::mouseClick(&window, button, {},
+                          item->mapToScene(item->boundingRect().center()).toPoint());
+    }
+    void type(const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClick(&window, c.toLatin1());
+    }
+    // Today's list with one entry per letter: o open, p in progress, d done.
+    static TodoState stateOf(const QString& statuses) {
+        TodoState state;
+        for (const QChar c : statuses)
+            state.items.append({QUuid::createUuid(),
+                                QString("Entry %1").arg(state.items.size() + 1),
+                                ItemStatus(QString("opd").indexOf(c))});
+        return state;
+    }
+    StoreFolder folder;
+    std::unique_ptr<TodoStore> store;
+    QQmlEngine engine;
+    QQuickWindow window;
+    std::unique_ptr<QQuickItem> root;
+};
 
 // One letter per entry, in the order given: o open, p in progress, d done.
 QString statuses(const QList<TodoItem>& items) {
@@ -57,6 +147,8 @@ template <typename Model> struct Mirror {
 };
 
 } // namespace
+
+using V = ViewHarness;
 
 // The strip's content view, the archive window and the models under them.
 class TestViews : public QObject {
