@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Shared helpers of the end-to-end scenarios (and the summon benchmark): a private desktop from
-# scripts/xsession.sh, a target window that logs what is typed into it, and the real pinstrip.
-# Expects PINSTRIP and XTOOL and the private folders of tests/run-isolated.sh. Every process
-# started here is stopped by its PID.
+# Helpers of the end-to-end scenarios and the summon benchmark: a private desktop, a target
+# window logging what is typed, the real pinstrip. Expects PINSTRIP, XTOOL, tests/run-isolated.sh.
 set -euo pipefail
 # shellcheck source=scripts/xsession.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xsession.sh"
@@ -31,14 +29,13 @@ e2e_stop_pinstrip() {
 trap 'e2e_stop_pinstrip; xsession_stop' EXIT
 
 E2E_DESKTOP=openbox
-e2e_start_desktop() { # [xfce|--compositor]: openbox with tint2 unless told otherwise
-    E2E_DESKTOP=openbox
-    if [ "${1:-}" = xfce ]; then
-        E2E_DESKTOP=xfce
-        xsession_start --desktop xfce || e2e_fail "Xfce did not start"
-    else
-        xsession_start --tray "$@" || e2e_fail "openbox did not start"
-    fi
+e2e_start_desktop() { # [xfce]: openbox with tint2 unless told otherwise
+    if [ "${1:-}" = xfce ]; then E2E_DESKTOP=xfce && set -- --desktop xfce; else set -- --tray "$@"; fi
+    xsession_start "$@" || e2e_fail "the desktop did not start"
+    e2e_start_target
+}
+
+e2e_start_target() { # a window that logs what is typed into it, with the keyboard
     : >"$TYPED"
     xsession_spawn "$XTOOL" target "$TYPED"
     e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
@@ -51,11 +48,11 @@ e2e_focus_target() {
     e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "the target window did not get the keyboard"
 }
 
-e2e_start_pinstrip() {
+e2e_start_pinstrip() { # ready once its tray icon, or the window E2E_READY names, is there
     [ "$E2E_DESKTOP" = openbox ] || e2e_panel_shot "$E2E_DIR/panel-empty.png"
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
-    e2e_wait 20 e2e_find tray || e2e_fail "no tray icon"
+    e2e_wait 20 e2e_find "${E2E_READY:-tray}" || e2e_fail "no ${E2E_READY:-tray} window"
 }
 
 e2e_panel_shot() { # <file>: the top panel, the strip below it left out
@@ -64,10 +61,8 @@ e2e_panel_shot() { # <file>: the top panel, the strip below it left out
     import -window root -crop "${XSESSION_WIDTH}x$top+0+0" +repage "$1"
 }
 
-# Pinstrip's windows carry its class: the strip is its utility window, a popup menu an
-# override-redirect child of the root, and on openbox the tray icon the one embedded into the
-# tray host. Xfce's status tray draws the icon itself: there it is the item Pinstrip registered
-# with the StatusNotifierWatcher, found on screen where the panel changed since Pinstrip started.
+# Among Pinstrip's windows the strip is the utility one, a popup menu a child of the root, the
+# tray icon the one embedded into tint2. Xfce's panel draws the icon where the panel changed.
 e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY (and TRAY_AT "x y", the icon's centre)
     local w info
     if [ "$1" = tray ] && [ "$E2E_DESKTOP" = xfce ]; then
@@ -88,10 +83,8 @@ e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY (and TRAY_AT "x y", t
             grep -q 'Parent window id: .*(the root window)' <<<"$info" && { MENU=$w; return 0; } ;;
         tray) grep -q -e UTILITY -e 'Parent window id: .*(the root window)' <<<"$info" || {
             TRAY=$w
-            local X Y WIDTH HEIGHT SCREEN WINDOW
-            eval "$(xdotool getwindowgeometry --shell "$TRAY")"
-            TRAY_AT="$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
-            return 0
+            TRAY_AT=$(xdotool getwindowgeometry --shell "$w" | awk -F= '{ v[$1] = $2 }
+                END { print v["X"] + int(v["WIDTH"] / 2), v["Y"] + int(v["HEIGHT"] / 2) }') && return 0
         } ;;
         esac
     done
@@ -108,14 +101,39 @@ e2e_strip_geometry() { # "x y width height" of the strip on screen
 
 e2e_strip_corner() { e2e_strip_geometry | awk '{print $1 + $3, $2}'; } # "right top"
 e2e_strip_at() { [ "$(e2e_strip_geometry)" = "$1" ]; } # <"x y width height">
+e2e_strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
+e2e_control_alt_t() { e2e_keys +Control_L +Alt_L t -Alt_L -Control_L; }
+e2e_double_alt() { e2e_keys +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L; }
+e2e_summoned() { e2e_wait 5 e2e_strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"; }
+e2e_dismiss() { # Escape closes the input row and hands the keyboard back
+    e2e_keys Escape
+    e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
+}
 
-# Drags the strip by its header in fine steps, as a hand does: it must move exactly as the
-# pointer did, from the first step, and stay put when the pointer moves on after the release.
+# After a click into the target window, <command...> summons and the typing reaches the list only.
+e2e_summons() { # <title to type> <command...>
+    xdotool mousemove --window "$TARGET" 250 150 click 1
+    e2e_focus_target
+    "${@:2}"
+    e2e_summoned "$1: ${*:2}"
+    xdotool type "$1"
+    e2e_keys Return
+    e2e_dismiss
+    e2e_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
+    ! grep -q "$1" "$TYPED" || e2e_fail "'$1' went into the other window"
+}
+
+e2e_clean_stderr() { # anything but our own enabled log lines is a fault, so is an X error
+    ! grep -v '^pinstrip.summon: ' "$APP_LOG" || e2e_fail "pinstrip wrote the lines above"
+    ! grep 'XCB error' "$XSESSION_LOG" || e2e_fail "the desktop met the X error above"
+}
+
+# A drag by the header in fine steps moves the strip as the pointer did, and no further.
 e2e_drag_strip() { # <dx> <dy>, multiples of 20
     local x y w h want
     read -r x y w h < <(e2e_strip_geometry)
     want="$((x + $1)) $((y + $2)) $w $h"
-    e2e_keys at:$((x + w / 2)),$((y + 9)) sleep:100 down:1 by:$(($1 / 20)),$(($2 / 20)),20 sleep:300 up:1
+    e2e_keys at:$((x + w / 2)),$((y + 9)) sleep:100 mousedown:1 by:$(($1 / 20)),$(($2 / 20)),20 sleep:300 mouseup:1
     e2e_wait 3 e2e_strip_at "$want" || e2e_fail "a drag by $1,$2 from $x,$y: the strip is at $(e2e_strip_geometry)"
     e2e_keys sleep:200 by:4,4,10 sleep:300
     e2e_strip_at "$want" || e2e_fail "the strip follows the pointer after the release"
@@ -124,7 +142,7 @@ e2e_drag_strip() { # <dx> <dy>, multiples of 20
 e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
 
 # Exact input: +Key press, -Key release, Key tap (a keysym name), sleep:MS, click:BUTTON,
-# down:BUTTON, up:BUTTON, at:X,Y (the pointer to a place), by:DX,DY,N (N steps of DX,DY, 10 ms apart).
+# mousedown:BUTTON, mouseup:BUTTON, at:X,Y, by:DX,DY,N (N pointer steps of DX,DY, 10 ms apart).
 e2e_keys() {
     local action actions=() dx dy steps
     for action; do
@@ -132,13 +150,8 @@ e2e_keys() {
         +*) actions+=(keydown "${action#+}") ;;
         -*) actions+=(keyup "${action#-}") ;;
         sleep:*) actions+=(sleep "$(printf '0.%03d' "${action#sleep:}")") ;;
-        click:*) actions+=(click "${action#click:}") ;;
-        down:*) actions+=(mousedown "${action#down:}") ;;
-        up:*) actions+=(mouseup "${action#up:}") ;;
-        at:*)
-            IFS=, read -r dx dy <<<"${action#at:}"
-            actions+=(mousemove "$dx" "$dy")
-            ;;
+        click:* | mouse*:*) actions+=("${action%:*}" "${action#*:}") ;;
+        at:*) actions+=(mousemove ${action//[a-z:,]/ }) ;;
         by:*)
             IFS=, read -r dx dy steps <<<"${action#by:}"
             for ((; steps > 0; steps--)); do actions+=(mousemove_relative -- "$dx" "$dy" sleep 0.01); done
