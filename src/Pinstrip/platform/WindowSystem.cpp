@@ -1,7 +1,7 @@
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
-#include "platform/FallbackWindowSystem.h"
-#include "platform/x11/X11WindowSystem.h"
+#include "FallbackWindowSystem.h"
+#include "X11WindowSystem.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 #include "X11Hotkey.h"
 
-#include "../RawKeyTranslator.h"
+#include "RawKeyTranslator.h"
 
 #include <QGuiApplication>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../HotkeyBackend.h"
+#include "HotkeyBackend.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "platform/x11/X11WindowSystem.h"
+#include "X11WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QList>

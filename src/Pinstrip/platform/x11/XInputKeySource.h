@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../KeySource.h"
-#include "../RawKeyTranslator.h"
+#include "KeySource.h"
+#include "RawKeyTranslator.h"
 
 #include <QAbstractNativeEventFilter>
 #include <cstdint>

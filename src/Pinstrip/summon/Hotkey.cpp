@@ -1,6 +1,6 @@
 #include "Hotkey.h"
 
-#include "platform/HotkeyBackend.h"
+#include "HotkeyBackend.h"
 
 #include <QKeySequence>
 #include <QLoggingCategory>

@@ -2,7 +2,7 @@
 
 #include "Placement.h"
 #include "Preferences.h"
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

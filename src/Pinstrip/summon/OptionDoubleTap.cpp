@@ -1,6 +1,6 @@
 #include "OptionDoubleTap.h"
 
-#include "platform/KeySource.h"
+#include "KeySource.h"
 
 #include <cmath>
 

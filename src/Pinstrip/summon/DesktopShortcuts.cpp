@@ -1,7 +1,7 @@
 #include "DesktopShortcuts.h"
 
-#include "gnome/GnomeShortcuts.h"
-#include "xfce/XfceShortcuts.h"
+#include "GnomeShortcuts.h"
+#include "XfceShortcuts.h"
 
 #include <QByteArrayList>
 

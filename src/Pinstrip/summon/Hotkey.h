@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HotkeyStatus.h"
+#include "HotkeyStatus.h"
 
 #include <QKeyCombination>
 #include <QObject>

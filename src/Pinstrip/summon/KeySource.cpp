@@ -1,6 +1,6 @@
 #include "KeySource.h"
 
-#include "x11/XInputKeySource.h"
+#include "XInputKeySource.h"
 
 #include <QGuiApplication>
 

@@ -1,9 +1,9 @@
 #include "HotkeyBackend.h"
 
 #include "DesktopFirstHotkey.h"
+#include "KGlobalAccelHotkey.h"
 #include "NullHotkey.h"
-#include "kde/KGlobalAccelHotkey.h"
-#include "x11/X11Hotkey.h"
+#include "X11Hotkey.h"
 
 #include <QGuiApplication>
 

@@ -8,7 +8,7 @@
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "TodoStore.h"
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
