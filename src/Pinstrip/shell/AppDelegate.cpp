@@ -8,7 +8,7 @@
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "TodoStore.h"
-#include "WindowSystem.h"
+#include "Platform.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -55,7 +55,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
         return false;
     }
     m_store = std::make_unique<TodoStore>();
-    m_windowSystem = WindowSystem::create();
+    Platform platform = Platform::choose();
+    m_windowSystem = std::move(platform.windowSystem);
     m_engine = std::make_unique<QQmlEngine>();
 
     m_statusItem =
@@ -74,10 +75,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
         if (guard)
             guard->hotkeyPressed(userTime);
     };
-    m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
+    m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon,
+                                        platform.hotkey);
     connect(m_hotkey.get(), &Hotkey::statusChanged, m_statusItem.get(), &StatusItem::refresh);
 
-    m_optionTap = std::make_unique<OptionDoubleTap>(summon);
+    m_optionTap = std::make_unique<OptionDoubleTap>(summon, std::move(platform.keySource));
     connect(m_optionTap.get(), &OptionDoubleTap::activeChanged, m_statusItem.get(),
             &StatusItem::refresh);
     if (doubleTapEnabled())
