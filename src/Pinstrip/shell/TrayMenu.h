@@ -31,7 +31,6 @@ public:
     struct State {
         bool panelVisible = false;
         bool doubleTapEnabled = true;
-        bool monitorExists = false;
         bool monitorActive = false;
         bool loginEnabled = false;
         HotkeyStatus hotkey;
