@@ -71,7 +71,8 @@ Platform Platform::choose() {
         return hotkeyBackend(x11, combination, std::move(pressed), std::move(reported));
     };
     if (x11) {
-        qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << x11->root();
+        qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << Qt::hex
+                           << Qt::showbase << x11->root();
         platform.windowSystem = std::make_unique<X11WindowSystem>(x11);
         platform.keySource = std::make_unique<XInputKeySource>(x11);
     } else {
