@@ -5,6 +5,7 @@
 #include "AllocationCounter.h"
 #include "Hotkey.h"
 #include "OptionDoubleTap.h"
+#include "Platform.h"
 
 #include <QAbstractEventDispatcher>
 #include <QGuiApplication>
@@ -23,9 +24,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     long summons = 0;
-    Hotkey hotkey(QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T),
-                  [](quint32) {});
-    OptionDoubleTap monitor([&summons](quint32) { ++summons; });
+    Platform platform = Platform::choose();
+    Hotkey hotkey(
+        QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_T), [](quint32) {},
+        platform.hotkey);
+    OptionDoubleTap monitor([&summons](quint32) { ++summons; }, std::move(platform.keySource));
     monitor.start(false);
     if (!monitor.active()) {
         std::fprintf(stderr, "summon_events: no XInput 2 on this display\n");

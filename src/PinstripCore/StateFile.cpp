@@ -2,12 +2,14 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcStorage, "pinstrip.storage", QtWarningMsg)
 
 const QString fileName = QStringLiteral("todo.json");
 // mkostemp() replaces the six X of the template.
@@ -153,12 +157,21 @@ QString StateFile::fileURL() const {
 TodoState StateFile::read() {
     removeLeftoverTemporaries();
     const QByteArray path = QFile::encodeName(m_path);
-    if (const std::optional<QByteArray> bytes = readRegularFile(path)) {
-        if (std::optional<TodoState> state = StateCodec::decode(*bytes))
+    const std::optional<QByteArray> bytes = readRegularFile(path);
+    if (bytes) {
+        if (std::optional<TodoState> state = StateCodec::decode(*bytes)) {
+            qCInfo(lcStorage).noquote() << "read" << state->items.size() << "entries and"
+                                        << state->archive.size() << "archived days from" << m_path;
             return std::move(*state);
+        }
     }
     struct stat info {};
     m_setAsidePending = ::lstat(path.constData(), &info) == 0;
+    if (m_setAsidePending)
+        qCInfo(lcStorage).noquote()
+            << m_path
+            << (bytes ? "holds no state this version reads" : "cannot be read as a regular file")
+            << "and is set aside before the first save";
     return {};
 }
 
@@ -180,8 +193,10 @@ bool StateFile::setAside() {
         const QString target =
             attempt == 1 ? base : base + QLatin1Char('-') + QString::number(attempt);
         bool taken = false;
-        if (renameNoReplace(from, QFile::encodeName(target), &taken))
+        if (renameNoReplace(from, QFile::encodeName(target), &taken)) {
+            qCInfo(lcStorage).noquote() << "kept the unreadable file as" << target;
             return true;
+        }
         if (!taken)
             return errno == ENOENT; // gone meanwhile: nothing left to keep
     }
@@ -189,9 +204,14 @@ bool StateFile::setAside() {
 }
 
 bool StateFile::write(const TodoState& state) {
+    const auto failed = [this](const char* step) {
+        qCInfo(lcStorage).noquote()
+            << "not saved to" << m_path << "-" << step << "failed:" << std::strerror(errno);
+        return false;
+    };
     if (m_setAsidePending) {
         if (!setAside())
-            return false; // keep the user's file rather than replace it
+            return failed("setting the unreadable file aside"); // rather than replace it
         m_setAsidePending = false;
     }
 
@@ -201,15 +221,17 @@ bool StateFile::write(const TodoState& state) {
     // mkostemp creates the file with O_CREAT | O_EXCL and mode 0600.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return failed("creating a temporary file");
     const bool written = writeAll(fd, pieces) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !written) {
+        failed("writing");
         ::unlink(temporary.constData());
         return false;
     }
     // rename() replaces the name itself: a symbolic link planted as todo.json is replaced by
     // the new regular file, never written through.
     if (::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
+        failed("renaming into place");
         ::unlink(temporary.constData());
         return false;
     }

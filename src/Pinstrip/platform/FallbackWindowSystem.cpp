@@ -1,4 +1,4 @@
-#include "platform/FallbackWindowSystem.h"
+#include "FallbackWindowSystem.h"
 
 #include <QGuiApplication>
 

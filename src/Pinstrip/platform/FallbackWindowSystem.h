@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 // Sessions without X11: Qt's own window flags are all there is, and the compositor of a
 // Wayland session always blends.

@@ -3,7 +3,6 @@
 #include <QPoint>
 #include <QtGlobal>
 #include <functional>
-#include <memory>
 
 class QRegion;
 class QWindow;
@@ -13,9 +12,6 @@ class QWindow;
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
-
-    // The X11 backend on an X11 session, otherwise a backend that asks for nothing.
-    [[nodiscard]] static std::unique_ptr<WindowSystem> create();
 
     // On every desktop and hidden from taskbar and pager. Window managers drop these hints when
     // a window is unmapped, so call this before every show and keepFloating() after it.

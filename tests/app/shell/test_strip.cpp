@@ -5,7 +5,7 @@
 #include "StatusItem.h"
 #include "StripPanel.h"
 #include "TodoStore.h"
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 #include <QAction>
 #include <QApplication>

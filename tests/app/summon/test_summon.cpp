@@ -1,9 +1,9 @@
+#include "GnomeShortcuts.h"
 #include "Hotkey.h"
+#include "HotkeyBackend.h"
+#include "KeySource.h"
 #include "OptionDoubleTap.h"
-#include "platform/HotkeyBackend.h"
-#include "platform/KeySource.h"
-#include "platform/RawKeyTranslator.h"
-#include "platform/gnome/GnomeShortcuts.h"
+#include "RawKeyTranslator.h"
 
 #include <QHash>
 #include <QTest>

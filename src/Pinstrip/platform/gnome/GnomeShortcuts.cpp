@@ -1,7 +1,7 @@
 #include "GnomeShortcuts.h"
 
-#include "../CommandShortcuts.h"
-#include "../GtkAccelerator.h"
+#include "CommandShortcuts.h"
+#include "GtkAccelerator.h"
 
 #include <QRegularExpression>
 

@@ -8,6 +8,11 @@
 
 namespace {
 
+// The component the shortcut is listed under: the application id, which is also the name of the
+// desktop entry System Settings takes the component's name and icon from.
+constexpr const char* component = PINSTRIP_APP_ID;
+constexpr const char* action = "summon";
+
 const QString service = QStringLiteral("org.kde.kglobalaccel");
 const QString servicePath = QStringLiteral("/kglobalaccel");
 const QString serviceInterface = QStringLiteral("org.kde.KGlobalAccel");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../HotkeyBackend.h"
+#include "HotkeyBackend.h"
 
 #include <QObject>
 #include <QStringList>
@@ -15,11 +15,6 @@ class KGlobalAccelHotkey : public QObject, public HotkeyBackend {
     Q_OBJECT
 
 public:
-    // The component the shortcut is listed under: the application id, which is also the name
-    // of the desktop entry System Settings takes the component's name and icon from.
-    static constexpr const char* component = PINSTRIP_APP_ID;
-    static constexpr const char* action = "summon";
-
     // A Plasma session (XDG_CURRENT_DESKTOP names KDE) with a session bus.
     [[nodiscard]] static bool fitsSession();
 

@@ -1,11 +1,10 @@
 #include "X11Hotkey.h"
 
-#include "../RawKeyTranslator.h"
+#include "RawKeyTranslator.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <algorithm>
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 namespace {
 
@@ -29,23 +28,19 @@ struct ModifierBits {
     std::uint16_t numLock = 0;
 };
 
-bool keyCarries(xcb_key_symbols_t* symbols, xcb_keycode_t keycode, std::uint32_t a,
-                std::uint32_t b) {
-    for (int column = 0; column < 4; ++column) {
-        const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols, keycode, column);
-        if (keysym == a || keysym == b)
-            return true;
-    }
-    return false;
+bool carries(const X11Connection::KeyColumns& columns, std::uint32_t a, std::uint32_t b) {
+    return std::find(columns.begin(), columns.end(), a) != columns.end() ||
+           std::find(columns.begin(), columns.end(), b) != columns.end();
 }
 
 // Which of Mod1..Mod5 carry Alt, Super and Num Lock differs between setups: read the map.
-ModifierBits readModifierBits(xcb_connection_t* connection, xcb_key_symbols_t* symbols) {
+ModifierBits readModifierBits(const X11Connection& x11,
+                              const X11Connection::KeyboardMapping& mapping) {
     ModifierBits bits;
-    xcb_get_modifier_mapping_reply_t* reply =
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr);
+    const X11Connection::Reply<xcb_get_modifier_mapping_reply_t> reply(
+        xcb_get_modifier_mapping_reply(x11.get(), xcb_get_modifier_mapping(x11.get()), nullptr));
     if (reply) {
-        const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(reply);
+        const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(reply.get());
         const int perModifier = reply->keycodes_per_modifier;
         for (int modifier = 3; modifier < 8; ++modifier) {
             const auto bit = static_cast<std::uint16_t>(1u << modifier);
@@ -53,15 +48,14 @@ ModifierBits readModifierBits(xcb_connection_t* connection, xcb_key_symbols_t* s
                 const xcb_keycode_t keycode = keycodes[modifier * perModifier + i];
                 if (keycode == 0)
                     continue;
-                if (keyCarries(symbols, keycode, Keysym::AltL, Keysym::AltR))
+                if (carries(mapping[keycode], Keysym::AltL, Keysym::AltR))
                     bits.alt |= bit;
-                if (keyCarries(symbols, keycode, Keysym::SuperL, Keysym::SuperR))
+                if (carries(mapping[keycode], Keysym::SuperL, Keysym::SuperR))
                     bits.super |= bit;
-                if (keyCarries(symbols, keycode, Keysym::NumLock, Keysym::NumLock))
+                if (carries(mapping[keycode], Keysym::NumLock, Keysym::NumLock))
                     bits.numLock |= bit;
             }
         }
-        free(reply);
     }
     if (bits.alt == 0)
         bits.alt = XCB_MOD_MASK_1;
@@ -72,16 +66,12 @@ ModifierBits readModifierBits(xcb_connection_t* connection, xcb_key_symbols_t* s
 
 } // namespace
 
-X11Hotkey::X11Hotkey(QKeyCombination combination, Pressed pressed, Reported reported)
-    : m_pressed(std::move(pressed)) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    HotkeyStatus status{HotkeyStatus::State::unavailable, QStringLiteral("no X11 display")};
-    if (x11) {
-        m_connection = x11->connection();
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        m_registered = grab(keysymFor(combination.key()), combination.keyboardModifiers());
-        status = {m_registered ? HotkeyStatus::State::registered : HotkeyStatus::State::taken, {}};
-    }
+X11Hotkey::X11Hotkey(std::shared_ptr<X11Connection> x11, QKeyCombination combination,
+                     Pressed pressed, Reported reported)
+    : m_pressed(std::move(pressed)), m_x11(std::move(x11)) {
+    m_registered = grab(keysymFor(combination.key()), combination.keyboardModifiers());
+    const HotkeyStatus status{
+        m_registered ? HotkeyStatus::State::registered : HotkeyStatus::State::taken, {}};
     if (m_registered)
         QCoreApplication::instance()->installNativeEventFilter(this);
     QMetaObject::invokeMethod(
@@ -99,16 +89,11 @@ X11Hotkey::~X11Hotkey() {
 bool X11Hotkey::grab(std::uint32_t keysym, Qt::KeyboardModifiers modifiers) {
     if (keysym == 0)
         return false;
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return false;
-    if (xcb_keycode_t* keycodes = xcb_key_symbols_get_keycode(symbols, keysym)) {
-        for (xcb_keycode_t* k = keycodes; *k != XCB_NO_SYMBOL; ++k)
-            m_keycodes.push_back(*k);
-        free(keycodes);
-    }
-    const ModifierBits bits = readModifierBits(m_connection, symbols);
-    xcb_key_symbols_free(symbols);
+    const X11Connection::KeyboardMapping mapping = m_x11->keyboardMapping();
+    for (std::size_t keycode = 0; keycode < mapping.size(); ++keycode)
+        if (carries(mapping[keycode], keysym, keysym))
+            m_keycodes.push_back(static_cast<std::uint8_t>(keycode));
+    const ModifierBits bits = readModifierBits(*m_x11, mapping);
     if (m_keycodes.empty())
         return false;
 
@@ -134,16 +119,14 @@ bool X11Hotkey::grab(std::uint32_t keysym, Qt::KeyboardModifiers modifiers) {
     std::vector<xcb_void_cookie_t> cookies;
     for (const std::uint8_t keycode : m_keycodes)
         for (const std::uint16_t variant : m_lockVariants)
-            cookies.push_back(xcb_grab_key_checked(m_connection, 0, m_root, m_modifiers | variant,
-                                                   keycode, XCB_GRAB_MODE_ASYNC,
-                                                   XCB_GRAB_MODE_ASYNC));
+            cookies.push_back(xcb_grab_key_checked(m_x11->get(), 0, m_x11->root(),
+                                                   m_modifiers | variant, keycode,
+                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     bool all = true;
     for (const xcb_void_cookie_t cookie : cookies) {
         // BadAccess here means another client owns the combination.
-        if (xcb_generic_error_t* error = xcb_request_check(m_connection, cookie)) {
+        if (X11Connection::Reply<xcb_generic_error_t>(xcb_request_check(m_x11->get(), cookie)))
             all = false;
-            free(error);
-        }
     }
     if (!all)
         ungrab(); // half a shortcut (only with Num Lock on, say) would only confuse
@@ -153,8 +136,8 @@ bool X11Hotkey::grab(std::uint32_t keysym, Qt::KeyboardModifiers modifiers) {
 void X11Hotkey::ungrab() {
     for (const std::uint8_t keycode : m_keycodes)
         for (const std::uint16_t variant : m_lockVariants)
-            xcb_ungrab_key(m_connection, keycode, m_root, m_modifiers | variant);
-    xcb_flush(m_connection);
+            xcb_ungrab_key(m_x11->get(), keycode, m_x11->root(), m_modifiers | variant);
+    xcb_flush(m_x11->get());
 }
 
 bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
@@ -164,7 +147,7 @@ bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
         return false;
     auto* press = static_cast<xcb_key_press_event_t*>(message);
-    if (press->event != m_root ||
+    if (press->event != m_x11->root() ||
         std::find(m_keycodes.begin(), m_keycodes.end(), press->detail) == m_keycodes.end())
         return false;
     std::uint16_t locks = 0;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "../HotkeyBackend.h"
+#include "HotkeyBackend.h"
+#include "X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <cstdint>
+#include <memory>
 #include <vector>
-
-struct xcb_connection_t;
 
 // A passive key grab on the root window, on Qt's own xcb connection. The combination is grabbed
 // also with Num Lock and Caps Lock on, since X matches modifier state exactly. A grab another
@@ -15,7 +15,8 @@ struct xcb_connection_t;
 // key event's server time.
 class X11Hotkey : public QObject, public HotkeyBackend, public QAbstractNativeEventFilter {
 public:
-    X11Hotkey(QKeyCombination combination, Pressed pressed, Reported reported);
+    X11Hotkey(std::shared_ptr<X11Connection> x11, QKeyCombination combination, Pressed pressed,
+              Reported reported);
     ~X11Hotkey() override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -25,8 +26,7 @@ private:
     void ungrab();
 
     Pressed m_pressed;
-    xcb_connection_t* m_connection = nullptr;
-    std::uint32_t m_root = 0;
+    std::shared_ptr<X11Connection> m_x11;
     std::vector<std::uint8_t> m_keycodes;
     std::uint16_t m_modifiers = 0;
     std::vector<std::uint16_t> m_lockVariants;

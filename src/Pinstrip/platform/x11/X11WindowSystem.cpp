@@ -1,12 +1,10 @@
-#include "platform/x11/X11WindowSystem.h"
+#include "X11WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QList>
 #include <QRegion>
 #include <QWindow>
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
@@ -18,41 +16,14 @@ constexpr quint32 stateRemove = 0;
 constexpr quint32 stateAdd = 1;
 constexpr quint32 sourceApplication = 1;
 
-template <typename Reply> struct FreeReply {
-    void operator()(Reply* reply) const { std::free(reply); }
-};
-template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, FreeReply<Reply>>;
+template <typename T> using Reply = X11Connection::Reply<T>;
 
 } // namespace
 
-std::unique_ptr<X11WindowSystem> X11WindowSystem::create() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
-        return nullptr;
-    xcb_connection_t* connection = x11->connection();
-    const xcb_setup_t* setup = xcb_get_setup(connection);
-    // Qt opens the display's default screen; the first root serves an Xvfb or single-head desktop.
-    int screen = 0;
-    if (const char* display = std::getenv("DISPLAY")) {
-        if (const char* dot = std::strrchr(display, '.'); dot && dot > std::strrchr(display, ':'))
-            screen = std::atoi(dot + 1);
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-    for (int i = 0; i < screen && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem)
-        return nullptr;
-    return std::unique_ptr<X11WindowSystem>(new X11WindowSystem(connection, it.data->root, screen));
-}
-
-X11WindowSystem::X11WindowSystem(xcb_connection_t* connection, quint32 root, int screen)
-    : m_connection(connection), m_root(root), m_screen(screen) {}
-
-quint32 X11WindowSystem::atom(const char* name) const {
-    auto cookie = xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_connection, cookie, nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+X11WindowSystem::X11WindowSystem(std::shared_ptr<X11Connection> x11)
+    : m_x11(std::move(x11)),
+      // A compositor owns this selection while it runs.
+      m_compositorSelection(atom("_NET_WM_CM_S" + QByteArray::number(m_x11->screen()))) {}
 
 QList<quint32> X11WindowSystem::floatingStates() const {
     // Sticky as well as all desktops: xfwm4 reads the desktop number alone as its last desktop.
@@ -62,13 +33,13 @@ QList<quint32> X11WindowSystem::floatingStates() const {
 
 void X11WindowSystem::prepareFloating(QWindow& window) {
     const auto id = static_cast<xcb_window_t>(window.winId());
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"),
+    xcb_change_property(m_x11->get(), XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     // Qt merges the states it manages itself (above) into this list when it maps the window.
     const QList<quint32> states = floatingStates();
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"),
+    xcb_change_property(m_x11->get(), XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, static_cast<uint32_t>(states.size()), states.data());
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
 }
 
 void X11WindowSystem::keepFloating(const QWindow& window) {
@@ -80,17 +51,17 @@ void X11WindowSystem::keepFloating(const QWindow& window) {
     // was shown on purpose and wants nothing.
     sendToRoot(id, "_NET_WM_STATE",
                {stateRemove, atom("_NET_WM_STATE_DEMANDS_ATTENTION"), XCB_ATOM_NONE, sourcePager});
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
 }
 
 bool X11WindowSystem::startMove(const QWindow& window, QPoint pointer) {
     // The press gave this client the pointer; the window manager's grab needs it free.
-    xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+    xcb_ungrab_pointer(m_x11->get(), XCB_CURRENT_TIME);
     constexpr quint32 moveWithPointer = 8;
     sendToRoot(static_cast<quint32>(window.winId()), "_NET_WM_MOVERESIZE",
                {static_cast<quint32>(pointer.x()), static_cast<quint32>(pointer.y()),
                 moveWithPointer, XCB_BUTTON_INDEX_1, sourceApplication});
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
     return true;
 }
 
@@ -102,7 +73,7 @@ void X11WindowSystem::sendToRoot(quint32 window, const char* type,
     event.window = window;
     event.type = atom(type);
     std::copy(data.begin(), data.end(), event.data.data32);
-    xcb_send_event(m_connection, 0, m_root,
+    xcb_send_event(m_x11->get(), 0, m_x11->root(),
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&event));
 }
@@ -113,10 +84,9 @@ X11WindowSystem::~X11WindowSystem() {
 }
 
 bool X11WindowSystem::compositorActive() const {
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(m_screen);
-    auto cookie = xcb_get_selection_owner(m_connection, atom(name.constData()));
-    ReplyPtr<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(m_connection, cookie, nullptr));
+    auto cookie = xcb_get_selection_owner(m_x11->get(), m_compositorSelection);
+    Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(m_x11->get(), cookie, nullptr));
     return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
@@ -124,21 +94,20 @@ void X11WindowSystem::watchCompositor(std::function<void(bool)> changed) {
     m_compositorChanged = std::move(changed);
     if (m_selectionNotify >= 0)
         return;
-    // A compositor owns the _NET_WM_CM_Sn selection while it runs; XFixes reports each change.
+    // XFixes reports each change of the compositor selection's owner.
     const xcb_query_extension_reply_t* xfixes =
-        xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+        xcb_get_extension_data(m_x11->get(), &xcb_xfixes_id);
     if (!xfixes || !xfixes->present)
         return;
-    ReplyPtr<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
-        m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
+    Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        m_x11->get(), xcb_xfixes_query_version(m_x11->get(), 5, 0), nullptr));
     if (!version)
         return;
-    m_compositorSelection = atom(("_NET_WM_CM_S" + QByteArray::number(m_screen)).constData());
-    xcb_xfixes_select_selection_input(m_connection, m_root, m_compositorSelection,
+    xcb_xfixes_select_selection_input(m_x11->get(), m_x11->root(), m_compositorSelection,
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
     m_selectionNotify = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
     qGuiApp->installNativeEventFilter(this);
 }
@@ -163,17 +132,17 @@ void X11WindowSystem::setBlurBehind(QWindow& window, const QRegion& region) {
     const xcb_atom_t blur = atom("_KDE_NET_WM_BLUR_BEHIND_REGION");
     // An empty list would blur the whole window, corners included.
     if (rects.isEmpty())
-        xcb_delete_property(m_connection, id, blur);
+        xcb_delete_property(m_x11->get(), id, blur);
     else
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, blur, XCB_ATOM_CARDINAL, 32,
+        xcb_change_property(m_x11->get(), XCB_PROP_MODE_REPLACE, id, blur, XCB_ATOM_CARDINAL, 32,
                             static_cast<uint32_t>(rects.size()), rects.data());
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
 }
 
 quint32 X11WindowSystem::activeWindow() const {
-    auto cookie = xcb_get_property(m_connection, 0, m_root, atom("_NET_ACTIVE_WINDOW"),
+    auto cookie = xcb_get_property(m_x11->get(), 0, m_x11->root(), atom("_NET_ACTIVE_WINDOW"),
                                    XCB_ATOM_WINDOW, 0, 1);
-    ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_x11->get(), cookie, nullptr));
     if (!reply || reply->type != XCB_ATOM_WINDOW || reply->format != 32 ||
         xcb_get_property_value_length(reply.get()) < 4)
         return XCB_WINDOW_NONE;
@@ -181,9 +150,9 @@ quint32 X11WindowSystem::activeWindow() const {
 }
 
 bool X11WindowSystem::exists(quint32 window) const {
-    auto cookie = xcb_get_window_attributes(m_connection, window);
-    ReplyPtr<xcb_get_window_attributes_reply_t> reply(
-        xcb_get_window_attributes_reply(m_connection, cookie, nullptr));
+    auto cookie = xcb_get_window_attributes(m_x11->get(), window);
+    Reply<xcb_get_window_attributes_reply_t> reply(
+        xcb_get_window_attributes_reply(m_x11->get(), cookie, nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
@@ -199,22 +168,22 @@ void X11WindowSystem::activate(const QWindow& window, quint32 userTime) {
     // draws) the request still comes from the user: window managers take the current time.
     if (userTime == 0) {
         sendToRoot(id, "_NET_ACTIVE_WINDOW", {sourcePager, XCB_CURRENT_TIME, m_previous});
-        xcb_flush(m_connection);
+        xcb_flush(m_x11->get());
         return;
     }
     // Qt keeps the window's user time on a helper window named by _NET_WM_USER_TIME_WINDOW,
     // stamped with the last event Qt itself saw, older than the key that summons.
-    auto cookie = xcb_get_property(m_connection, 0, id, atom("_NET_WM_USER_TIME_WINDOW"),
+    auto cookie = xcb_get_property(m_x11->get(), 0, id, atom("_NET_WM_USER_TIME_WINDOW"),
                                    XCB_ATOM_WINDOW, 0, 1);
-    ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_x11->get(), cookie, nullptr));
     const bool helper =
         reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) == 4;
     const xcb_window_t timeWindow =
         helper ? *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get())) : id;
-    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, timeWindow, atom("_NET_WM_USER_TIME"),
+    xcb_change_property(m_x11->get(), XCB_PROP_MODE_REPLACE, timeWindow, atom("_NET_WM_USER_TIME"),
                         XCB_ATOM_CARDINAL, 32, 1, &userTime);
     sendToRoot(id, "_NET_ACTIVE_WINDOW", {sourcePager, userTime, m_previous});
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
 }
 
 void X11WindowSystem::handBackKeyboard(const QWindow& own) {
@@ -228,8 +197,8 @@ void X11WindowSystem::handBackKeyboard(const QWindow& own) {
                    {sourcePager, XCB_CURRENT_TIME, static_cast<quint32>(own.winId())});
     } else {
         // The desktop had the keyboard (no active window): return it there rather than keep it.
-        xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT,
+        xcb_set_input_focus(m_x11->get(), XCB_INPUT_FOCUS_POINTER_ROOT,
                             XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
     }
-    xcb_flush(m_connection);
+    xcb_flush(m_x11->get());
 }

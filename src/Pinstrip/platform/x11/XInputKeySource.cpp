@@ -1,9 +1,9 @@
 #include "XInputKeySource.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
+#include <algorithm>
 #include <cstring>
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
 namespace {
@@ -16,41 +16,32 @@ constexpr std::uint32_t rawEventMask = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS |
                                        XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
                                        XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
 
+template <typename T> using Reply = X11Connection::Reply<T>;
+
 double seconds(xcb_timestamp_t serverMs) {
     return static_cast<double>(serverMs) / 1000.0;
 }
 
 } // namespace
 
-XInputKeySource::XInputKeySource() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
-        return;
-    m_connection = x11->connection();
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-}
+XInputKeySource::XInputKeySource(std::shared_ptr<X11Connection> x11) : m_x11(std::move(x11)) {}
 
 XInputKeySource::~XInputKeySource() {
     remove();
 }
 
 bool XInputKeySource::trusted() {
-    if (!m_connection)
-        return false;
-    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_connection, &xcb_input_id);
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_x11->get(), &xcb_input_id);
     if (!ext || !ext->present)
         return false;
     m_xinputOpcode = ext->major_opcode;
     xcb_generic_error_t* error = nullptr;
-    xcb_input_xi_query_version_reply_t* reply = xcb_input_xi_query_version_reply(
-        m_connection, xcb_input_xi_query_version(m_connection, 2, 0), &error);
+    const Reply<xcb_input_xi_query_version_reply_t> reply(xcb_input_xi_query_version_reply(
+        m_x11->get(), xcb_input_xi_query_version(m_x11->get(), 2, 0), &error));
+    const Reply<xcb_generic_error_t> refused(error);
     // A connection that already announced a newer 2.x version (Qt does) is answered with
     // BadValue for an older one: that still proves XInput 2 is there.
-    const bool available =
-        reply ? reply->major_version >= 2 : (error && error->error_code == XCB_VALUE);
-    free(reply);
-    free(error);
-    return available;
+    return reply ? reply->major_version >= 2 : (refused && refused->error_code == XCB_VALUE);
 }
 
 bool XInputKeySource::install(Sink sink) {
@@ -59,10 +50,9 @@ bool XInputKeySource::install(Sink sink) {
     m_sink = std::move(sink);
 
     static constexpr char xkbName[] = "XKEYBOARD";
-    xcb_query_extension_reply_t* xkb = xcb_query_extension_reply(
-        m_connection, xcb_query_extension(m_connection, std::strlen(xkbName), xkbName), nullptr);
+    const Reply<xcb_query_extension_reply_t> xkb(xcb_query_extension_reply(
+        m_x11->get(), xcb_query_extension(m_x11->get(), std::strlen(xkbName), xkbName), nullptr));
     m_xkbEventBase = xkb && xkb->present ? xkb->first_event : 0;
-    free(xkb);
 
     m_translator.releaseAll();
     reloadKeymap();
@@ -88,32 +78,22 @@ bool XInputKeySource::selectRawEvents(bool on) {
         xcb_input_event_mask_t head;
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? rawEventMask : 0};
-    xcb_generic_error_t* error = xcb_request_check(
-        m_connection, xcb_input_xi_select_events_checked(m_connection, m_root, 1, &mask.head));
-    const bool selected = error == nullptr;
-    free(error);
-    return selected;
+    return !Reply<xcb_generic_error_t>(xcb_request_check(
+        m_x11->get(),
+        xcb_input_xi_select_events_checked(m_x11->get(), m_x11->root(), 1, &mask.head)));
 }
 
 void XInputKeySource::reloadKeymap() {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return;
-    const xcb_setup_t* setup = xcb_get_setup(m_connection);
+    const X11Connection::KeyboardMapping mapping = m_x11->keyboardMapping();
     RawKeyTranslator::Keymap keymap{};
     // The first keysym a key has decides what it is; keys such as the Alt key often carry a
     // second one (Meta_L) in a later column.
-    for (unsigned keycode = setup->min_keycode; keycode <= setup->max_keycode; ++keycode) {
-        for (int column = 0; column < 4; ++column) {
-            const xcb_keysym_t keysym =
-                xcb_key_symbols_get_keysym(symbols, static_cast<xcb_keycode_t>(keycode), column);
-            if (keysym != XCB_NO_SYMBOL) {
-                keymap[keycode] = keysym;
-                break;
-            }
-        }
+    for (std::size_t keycode = 0; keycode < keymap.size(); ++keycode) {
+        const X11Connection::KeyColumns& columns = mapping[keycode];
+        const auto first = std::find_if(columns.begin(), columns.end(),
+                                        [](std::uint32_t keysym) { return keysym != 0; });
+        keymap[keycode] = first == columns.end() ? Keysym::NoSymbol : *first;
     }
-    xcb_key_symbols_free(symbols);
     m_translator.setKeymap(keymap);
 }
 

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "../KeySource.h"
-#include "../RawKeyTranslator.h"
+#include "KeySource.h"
+#include "RawKeyTranslator.h"
+#include "X11Connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <cstdint>
-
-struct xcb_connection_t;
+#include <memory>
 
 // Raw key and button events of the whole X display through XInput 2, read on Qt's own xcb
 // connection. Raw events reach us whichever window has the focus, even while another client
 // grabs the keyboard; during a grab of our own the core key events stand in for them.
 class XInputKeySource : public KeySource, public QAbstractNativeEventFilter {
 public:
-    XInputKeySource();
+    explicit XInputKeySource(std::shared_ptr<X11Connection> x11);
     ~XInputKeySource() override;
 
     [[nodiscard]] bool trusted() override;
@@ -26,8 +26,7 @@ private:
     bool selectRawEvents(bool on);
     void reloadKeymap();
 
-    xcb_connection_t* m_connection = nullptr;
-    std::uint32_t m_root = 0;
+    std::shared_ptr<X11Connection> m_x11;
     std::uint8_t m_xinputOpcode = 0;
     std::uint8_t m_xkbEventBase = 0;
     bool m_installed = false;

@@ -1,7 +1,7 @@
 #include "XfceShortcuts.h"
 
-#include "../CommandShortcuts.h"
-#include "../GtkAccelerator.h"
+#include "CommandShortcuts.h"
+#include "GtkAccelerator.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,7 +1,5 @@
 #include "Hotkey.h"
 
-#include "platform/HotkeyBackend.h"
-
 #include <QKeySequence>
 #include <QLoggingCategory>
 
@@ -9,11 +7,8 @@ namespace {
 Q_LOGGING_CATEGORY(lcSummon, "pinstrip.summon", QtWarningMsg)
 }
 
-Hotkey::Hotkey(QKeyCombination combination, Callback callback, QObject* parent)
-    : Hotkey(combination, std::move(callback), &HotkeyBackend::create, parent) {}
-
-Hotkey::Hotkey(QKeyCombination combination, Callback callback, const BackendFactory& makeBackend,
-               QObject* parent)
+Hotkey::Hotkey(QKeyCombination combination, Callback callback,
+               const HotkeyBackend::Factory& makeBackend, QObject* parent)
     : QObject(parent), m_combination(combination), m_callback(std::move(callback)),
       m_backend(makeBackend(
           combination, [this](quint32 userTime) { pressed(userTime); },

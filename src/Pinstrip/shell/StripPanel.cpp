@@ -2,7 +2,7 @@
 
 #include "Placement.h"
 #include "Preferences.h"
-#include "platform/WindowSystem.h"
+#include "WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -38,6 +38,10 @@ QRegion roundedRegion(QSize size, int radius) {
 
 StripPanel::StripPanel(WindowSystem& windowSystem, Preferences& preferences, ScreenSource screens)
     : m_windowSystem(windowSystem), m_preferences(preferences), m_screens(std::move(screens)) {
+    if (const std::optional<QString> stored = m_preferences.place())
+        m_place = Placement::placeFromString(*stored);
+    else
+        m_anchor = m_preferences.anchor();
     setTitle(QStringLiteral("Pinstrip"));
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
              Qt::WindowDoesNotAcceptFocus);
@@ -56,9 +60,7 @@ StripPanel::StripPanel(WindowSystem& windowSystem, Preferences& preferences, Scr
     // themselves.
     setProperty("_q_showWithoutActivating", true);
     // On a monitor of another scale the same content needs another number of device pixels.
-    connect(this, &QWindow::screenChanged, this, [this] {
-        QMetaObject::invokeMethod(this, &StripPanel::relayout, Qt::QueuedConnection);
-    });
+    connect(this, &QWindow::screenChanged, this, &StripPanel::scheduleRelayout);
 }
 
 StripPanel::~StripPanel() = default;
@@ -85,12 +87,8 @@ void StripPanel::setContent(std::unique_ptr<QQuickItem> root) {
     m_root->setParentItem(contentItem());
     m_root->setSize(size());
     m_root->setProperty("surfaceOpacity", m_translucent ? translucentOpacity : 1.0);
-    // Bindings and layouts settle their implicit size a turn after the change that caused it.
-    const auto follow = [this] {
-        QMetaObject::invokeMethod(this, &StripPanel::relayout, Qt::QueuedConnection);
-    };
-    connect(m_root.get(), &QQuickItem::implicitWidthChanged, this, follow);
-    connect(m_root.get(), &QQuickItem::implicitHeightChanged, this, follow);
+    connect(m_root.get(), &QQuickItem::implicitWidthChanged, this, &StripPanel::scheduleRelayout);
+    connect(m_root.get(), &QQuickItem::implicitHeightChanged, this, &StripPanel::scheduleRelayout);
 }
 
 void StripPanel::setAllowKey(bool allow) {
@@ -114,15 +112,26 @@ StripPanel::Layout StripPanel::layout(const QList<Screen>& screens) {
 }
 
 std::optional<Placement::Place> StripPanel::place(const QList<Placement::Monitor>& monitors) {
-    if (const std::optional<QString> stored = m_preferences.place())
-        return Placement::placeFromString(*stored);
-    // A corner kept by earlier versions becomes a place on the primary the first time there is
-    // one, and is then kept as such.
-    const std::optional<QString> anchor = m_preferences.anchor();
-    const auto carried = anchor ? Placement::placeFromAnchor(monitors, *anchor) : std::nullopt;
-    if (carried)
-        m_preferences.setPlace(Placement::placeToString(*carried));
-    return carried;
+    if (m_anchor) {
+        m_place = Placement::placeFromAnchor(monitors, *m_anchor);
+        if (m_place) {
+            m_preferences.setPlace(Placement::placeToString(*m_place));
+            m_anchor.reset();
+        }
+    }
+    return m_place;
+}
+
+void StripPanel::scheduleRelayout() {
+    if (std::exchange(m_relayoutPending, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_relayoutPending = false;
+            relayout();
+        },
+        Qt::QueuedConnection);
 }
 
 void StripPanel::relayout() {
@@ -150,6 +159,8 @@ void StripPanel::relayout() {
 
 void StripPanel::resetPosition() {
     m_preferences.forgetPlace();
+    m_place.reset();
+    m_anchor.reset();
     relayout();
 }
 
@@ -203,8 +214,11 @@ void StripPanel::resizeEvent(QResizeEvent* event) {
 void StripPanel::panelMoved(const QRect& geometry) {
     const Layout here = layout(m_screens());
     if (const auto moved =
-            Placement::placeOf(here.monitors, here.coordinates.toPlacement(geometry)))
+            Placement::placeOf(here.monitors, here.coordinates.toPlacement(geometry))) {
+        m_place = moved;
+        m_anchor.reset();
         m_preferences.setPlace(Placement::placeToString(*moved));
+    }
 }
 
 void StripPanel::setTranslucent(bool translucent) {

@@ -47,6 +47,9 @@ public:
     void present();
     // Sizes the panel to its content and puts its top-right corner at its place.
     void relayout();
+    // Relayouts once on the next turn, however often it is asked before then: bindings and
+    // layouts settle their size a turn after the change that caused it.
+    void scheduleRelayout();
     // Forgets the user's place: the strip goes back to the primary's default corner.
     void resetPosition();
     // Has the window manager move the strip with the pointer, as if from where the left button
@@ -68,6 +71,7 @@ private:
         QList<Placement::Monitor> monitors;
     };
     [[nodiscard]] static Layout layout(const QList<Screen>& screens);
+    // The user's place, read once; an old corner becomes one the first time there are monitors.
     [[nodiscard]] std::optional<Placement::Place> place(const QList<Placement::Monitor>& monitors);
     void panelMoved(const QRect& geometry);
     // Blends with what lies below (with a compositor), or is opaque and cut to its shape.
@@ -80,6 +84,9 @@ private:
     std::unique_ptr<QQuickItem> m_root;
     bool m_allowKey = false;
     bool m_translucent = false;
+    bool m_relayoutPending = false;
+    std::optional<Placement::Place> m_place;
+    std::optional<QString> m_anchor;    // a corner kept by earlier versions, until it is a place
     std::optional<QPointF> m_pressedAt; // global, of a press that has not started a move yet
     QPointF m_pointerAt;                // global, of the latest press or motion
     QList<QRect> m_targets;             // the latest placements, newest first

@@ -5,10 +5,10 @@
 #include "Hotkey.h"
 #include "Messages.h"
 #include "OptionDoubleTap.h"
+#include "Platform.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "TodoStore.h"
-#include "platform/WindowSystem.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -54,45 +54,35 @@ bool AppDelegate::applicationDidFinishLaunching() {
         m_instance.reset();
         return false;
     }
-    m_store = std::make_unique<TodoStore>();
-    m_windowSystem = WindowSystem::create();
-    m_engine = std::make_unique<QQmlEngine>();
-
-    m_statusItem =
-        std::make_unique<StatusItem>([this] { return menuState(); },
-                                     [guard = QPointer(this)](TrayMenu::Command command) {
-                                         if (guard)
-                                             guard->run(command);
-                                     });
-    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePanel);
-
-    setupPanel();
-    connect(m_panel.get(), &QWindow::visibleChanged, m_statusItem.get(), &StatusItem::refresh);
-
+    // Everything else is made here, together, before any of it is wired or started.
     const QPointer<AppDelegate> guard(this);
     const auto summon = [guard](quint32 userTime) {
         if (guard)
             guard->hotkeyPressed(userTime);
     };
-    m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon);
-    connect(m_hotkey.get(), &Hotkey::statusChanged, m_statusItem.get(), &StatusItem::refresh);
+    Platform platform = Platform::choose();
+    m_windowSystem = std::move(platform.windowSystem);
+    m_store = std::make_unique<TodoStore>();
+    m_engine = std::make_unique<QQmlEngine>();
+    m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon,
+                                        platform.hotkey);
+    m_optionTap = std::make_unique<OptionDoubleTap>(summon, std::move(platform.keySource));
+    setupPanel();
+    m_statusItem = std::make_unique<StatusItem>([this] { return menuState(); },
+                                                [guard](TrayMenu::Command command) {
+                                                    if (guard)
+                                                        guard->run(command);
+                                                });
 
-    m_optionTap = std::make_unique<OptionDoubleTap>(summon);
+    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::togglePanel);
+    connect(m_hotkey.get(), &Hotkey::statusChanged, m_statusItem.get(), &StatusItem::refresh);
     connect(m_optionTap.get(), &OptionDoubleTap::activeChanged, m_statusItem.get(),
             &StatusItem::refresh);
-    if (doubleTapEnabled())
-        m_optionTap->start(true);
-
+    connect(m_panel.get(), &QWindow::visibleChanged, m_statusItem.get(), &StatusItem::refresh);
     m_store->onInputActiveChanged = [guard](bool active) {
         if (guard)
             guard->focusChanged(active);
     };
-
-    // Each notification comes before its change; the relayout measures one turn later.
-    connect(m_store.get(), &TodoStore::objectWillChange, this, [this] {
-        QMetaObject::invokeMethod(this, &AppDelegate::relayout, Qt::QueuedConnection);
-    });
-
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &AppDelegate::screensChanged);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
         watchScreen(screen);
@@ -102,11 +92,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
     for (const QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
 
+    if (doubleTapEnabled())
+        m_optionTap->start(true);
     // Without a tray host the strip would have no handle but a summon: always show it then.
     if (m_preferences.visible() || !m_environment.trayAvailable()) {
-        relayout();
-        m_panel->present();
-        m_preferences.setVisible(true);
+        showPanel();
         connect(m_panel.get(), &QQuickWindow::frameSwapped, m_statusItem.get(), &StatusItem::show,
                 static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::SingleShotConnection));
         // A window manager may map the strip elsewhere or not at all; the tray's handle must
@@ -143,8 +133,6 @@ void AppDelegate::watchScreen(const QScreen* screen) {
 }
 
 void AppDelegate::focusChanged(bool active) {
-    if (!m_panel)
-        return;
     if (active) {
         m_windowSystem->rememberActiveWindow(*m_panel);
         m_panel->setAllowKey(true);
@@ -157,14 +145,9 @@ void AppDelegate::focusChanged(bool active) {
 }
 
 void AppDelegate::hotkeyPressed(quint32 userTime) {
-    if (!m_panel)
-        return;
     m_summonTime = userTime;
-    if (!m_panel->isVisible()) {
-        relayout();
-        m_panel->present();
-        m_preferences.setVisible(true);
-    }
+    if (!m_panel->isVisible())
+        showPanel();
     m_store->setCollapsed(false);
     // Also when the row is already open: a click into another window since then took the
     // keyboard away, and the user's typing must not go there.
@@ -172,30 +155,26 @@ void AppDelegate::hotkeyPressed(quint32 userTime) {
 }
 
 void AppDelegate::togglePanel() {
-    if (!m_panel)
+    if (!m_panel->isVisible()) {
+        showPanel();
         return;
-    const bool wasVisible = m_panel->isVisible();
-    if (wasVisible) {
-        m_panel->hide();
-    } else {
-        relayout();
-        m_panel->present();
     }
-    m_preferences.setVisible(!wasVisible);
+    m_panel->hide();
+    m_preferences.setVisible(false);
 }
 
-void AppDelegate::relayout() {
-    if (m_panel)
-        m_panel->relayout();
+void AppDelegate::showPanel() {
+    m_panel->relayout();
+    m_panel->present();
+    m_preferences.setVisible(true);
 }
 
 void AppDelegate::screensChanged() {
-    QMetaObject::invokeMethod(this, &AppDelegate::relayout, Qt::QueuedConnection);
+    m_panel->scheduleRelayout();
 }
 
 void AppDelegate::menuResetPosition() {
-    if (m_panel)
-        m_panel->resetPosition();
+    m_panel->resetPosition();
 }
 
 void AppDelegate::menuToggle() {
@@ -207,8 +186,7 @@ void AppDelegate::menuPick() {
 }
 
 void AppDelegate::menuArchive() {
-    if (m_store)
-        m_store->archiveAndClear();
+    m_store->archiveAndClear();
 }
 
 void AppDelegate::menuCheckUpdates() {
@@ -261,8 +239,6 @@ void AppDelegate::menuQuit() {
 void AppDelegate::menuToggleDoubleTap() {
     const bool wasEnabled = doubleTapEnabled();
     m_preferences.setDoubleTapEnabled(!wasEnabled);
-    if (!m_optionTap)
-        return;
     if (wasEnabled)
         m_optionTap->stop();
     else
@@ -270,19 +246,15 @@ void AppDelegate::menuToggleDoubleTap() {
 }
 
 void AppDelegate::menuOpenAccessibility() {
-    if (m_optionTap) {
-        m_optionTap->start(false);
-        if (m_optionTap->active())
-            return;
-    }
+    m_optionTap->start(false);
+    if (m_optionTap->active())
+        return;
     // There is no permission to grant here: system-wide keys need X11 with XInput 2.
     m_dialogs.show(Dialogs::Kind::systemWideKeys,
                    [] { return messageBox(Messages::noSystemWideKeys()); });
 }
 
 void AppDelegate::menuHistory() {
-    if (!m_store)
-        return;
     if (!m_historyWindow)
         m_historyWindow = std::make_unique<HistoryWindow>(*m_engine, *m_store);
     m_historyWindow->present();
@@ -298,20 +270,18 @@ void AppDelegate::menuToggleLogin() {
 
 TrayMenu::State AppDelegate::menuState() const {
     return {
-        .panelVisible = m_panel && m_panel->isVisible(),
+        .panelVisible = m_panel->isVisible(),
         .doubleTapEnabled = doubleTapEnabled(),
-        .monitorExists = m_optionTap != nullptr,
-        .monitorActive = m_optionTap && m_optionTap->active(),
+        .monitorActive = m_optionTap->active(),
         .loginEnabled = m_environment.loginItem.enabled(),
-        .hotkey = m_hotkey ? m_hotkey->status() : HotkeyStatus{},
+        .hotkey = m_hotkey->status(),
     };
 }
 
 void AppDelegate::run(TrayMenu::Command command) {
     perform(command);
     // Hosts that read the menu over D-Bus show whatever it holds when they open it.
-    if (m_statusItem)
-        m_statusItem->refresh();
+    m_statusItem->refresh();
 }
 
 void AppDelegate::perform(TrayMenu::Command command) {

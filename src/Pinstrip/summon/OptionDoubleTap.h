@@ -22,8 +22,7 @@ public:
 
     using Callback = std::function<void(quint32 userTime)>;
 
-    explicit OptionDoubleTap(Callback callback, QObject* parent = nullptr);
-    // With a given source of key reports; none means the session has no system-wide source.
+    // Reads key reports from `source`, the session's system-wide one.
     OptionDoubleTap(Callback callback, std::unique_ptr<KeySource> source,
                     QObject* parent = nullptr);
     ~OptionDoubleTap() override;

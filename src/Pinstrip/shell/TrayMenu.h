@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HotkeyStatus.h"
+#include "HotkeyStatus.h"
 
 #include <QMenu>
 #include <QString>
@@ -31,7 +31,6 @@ public:
     struct State {
         bool panelVisible = false;
         bool doubleTapEnabled = true;
-        bool monitorExists = false;
         bool monitorActive = false;
         bool loginEnabled = false;
         HotkeyStatus hotkey;

@@ -1,11 +1,8 @@
 #include "OptionDoubleTap.h"
 
-#include "platform/KeySource.h"
+#include "KeySource.h"
 
 #include <cmath>
-
-OptionDoubleTap::OptionDoubleTap(Callback callback, QObject* parent)
-    : OptionDoubleTap(std::move(callback), KeySource::create(), parent) {}
 
 OptionDoubleTap::OptionDoubleTap(Callback callback, std::unique_ptr<KeySource> source,
                                  QObject* parent)
@@ -16,7 +13,7 @@ OptionDoubleTap::~OptionDoubleTap() {
 }
 
 bool OptionDoubleTap::trusted() const {
-    return m_source && m_source->trusted();
+    return m_source->trusted();
 }
 
 // There is no permission dialog to raise on X11: raw input is either served by the display or

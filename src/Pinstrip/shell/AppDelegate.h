@@ -38,7 +38,8 @@ public:
     ~AppDelegate() override;
 
     // The launch sequence. False when another copy already runs: then nothing was created,
-    // read or written, and the caller exits.
+    // read or written, and the caller exits. It makes everything the members below use, all
+    // together; none of them is called before a launch that succeeded.
     [[nodiscard]] bool applicationDidFinishLaunching();
 
     // Summon: show the strip, expand it and give its input row the keyboard. `userTime` is the
@@ -48,7 +49,6 @@ public:
     void togglePanel();
     [[nodiscard]] bool doubleTapEnabled() const { return m_preferences.doubleTapEnabled(); }
 
-    void relayout();
     void screensChanged();
     void menuResetPosition();
     void menuToggle();
@@ -76,6 +76,8 @@ public:
 
 private:
     void setupPanel();
+    // Places the strip, shows it and remembers it is shown.
+    void showPanel();
     void focusChanged(bool active);
     void watchScreen(const QScreen* screen);
     void showUpdateResult(const UpdateCheck::Result& result);
@@ -87,10 +89,11 @@ private:
     std::unique_ptr<WindowSystem> m_windowSystem;
     std::unique_ptr<TodoStore> m_store;
     std::unique_ptr<QQmlEngine> m_engine;
-    std::unique_ptr<StatusItem> m_statusItem;
-    std::unique_ptr<StripPanel> m_panel;
     std::unique_ptr<Hotkey> m_hotkey;
     std::unique_ptr<OptionDoubleTap> m_optionTap;
+    std::unique_ptr<StripPanel> m_panel;
+    // Goes first, and with it every connection that would ask the others for the menu's state.
+    std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<UpdateCheck> m_updater;
     Dialogs m_dialogs;

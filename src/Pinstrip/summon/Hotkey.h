@@ -1,13 +1,12 @@
 #pragma once
 
-#include "platform/HotkeyStatus.h"
+#include "HotkeyBackend.h"
+#include "HotkeyStatus.h"
 
 #include <QKeyCombination>
 #include <QObject>
 #include <functional>
 #include <memory>
-
-class HotkeyBackend;
 
 // One system-wide shortcut, registered while the object lives. The callback always runs as a
 // queued call on the main thread and gets the key event's X server time (0 when unknown), which
@@ -18,13 +17,10 @@ class Hotkey : public QObject {
 
 public:
     using Callback = std::function<void(quint32 userTime)>;
-    using BackendFactory = std::function<std::unique_ptr<HotkeyBackend>(
-        QKeyCombination combination, std::function<void(quint32)> pressed,
-        std::function<void(const HotkeyStatus&)> reported)>;
 
-    Hotkey(QKeyCombination combination, Callback callback, QObject* parent = nullptr);
-    Hotkey(QKeyCombination combination, Callback callback, const BackendFactory& makeBackend,
-           QObject* parent = nullptr);
+    // Registers through the backend `makeBackend` makes.
+    Hotkey(QKeyCombination combination, Callback callback,
+           const HotkeyBackend::Factory& makeBackend, QObject* parent = nullptr);
     ~Hotkey() override;
 
     [[nodiscard]] const HotkeyStatus& status() const { return m_status; }

@@ -16,12 +16,9 @@ class HotkeyBackend {
 public:
     using Pressed = std::function<void(quint32 userTime)>;
     using Reported = std::function<void(const HotkeyStatus& status)>;
+    // Registers one combination with the session's backend.
+    using Factory = std::function<std::unique_ptr<HotkeyBackend>(
+        QKeyCombination combination, Pressed pressed, Reported reported)>;
 
     virtual ~HotkeyBackend() = default;
-
-    // Chooses once, by session: KDE's global shortcut service on Plasma, an X11 key grab that
-    // first asks the desktop's own shortcut settings elsewhere on X11, and otherwise a backend
-    // that reports the key unavailable.
-    [[nodiscard]] static std::unique_ptr<HotkeyBackend> create(QKeyCombination combination,
-                                                               Pressed pressed, Reported reported);
 };

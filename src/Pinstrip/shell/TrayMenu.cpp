@@ -41,8 +41,7 @@ QAction* TrayMenu::action(Command command) const {
 }
 
 void TrayMenu::update(const State& state) {
-    const bool needsPermission =
-        state.doubleTapEnabled && !(state.monitorExists && state.monitorActive);
+    const bool needsPermission = state.doubleTapEnabled && !state.monitorActive;
     // Setting an unchanged value sends nothing to a tray host.
     action(Command::toggle)
         ->setText(state.panelVisible ? QStringLiteral("Hide Strip") : QStringLiteral("Show Strip"));

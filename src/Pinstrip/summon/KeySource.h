@@ -3,7 +3,6 @@
 #include "KeyReport.h"
 
 #include <functional>
-#include <memory>
 
 // A system-wide source of key and button reports. The sink runs on the main thread inside the
 // platform's event handling, once per report, with the event's server time in seconds (the
@@ -13,9 +12,6 @@ public:
     using Sink = std::function<void(const KeyReport& report, double at)>;
 
     virtual ~KeySource() = default;
-
-    // The source for this session, or none where no system-wide source exists.
-    [[nodiscard]] static std::unique_ptr<KeySource> create();
 
     // Whether system-wide raw input can be read right now.
     [[nodiscard]] virtual bool trusted() = 0;

@@ -3,7 +3,6 @@
 #include <QKeyCombination>
 #include <QString>
 #include <functional>
-#include <memory>
 
 // The desktop's own keyboard-shortcut settings. On X11 a desktop that binds a key through its
 // settings daemon or window manager does not make the server refuse our grab, yet the grab
@@ -15,10 +14,6 @@ public:
     using Answer = std::function<void(const QString& owner)>;
 
     virtual ~DesktopShortcuts() = default;
-
-    // The reader for the desktop named in XDG_CURRENT_DESKTOP, or none for a desktop whose
-    // settings we cannot read.
-    [[nodiscard]] static std::unique_ptr<DesktopShortcuts> create();
 
     // Answers once, later, on the main thread; never from inside this call.
     virtual void find(QKeyCombination combination, Answer answer) = 0;
