@@ -165,6 +165,7 @@ kwin_wayland_start() {
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wl-pinstrip
     export KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 # the latter offers fake input
     cp /usr/bin/kwin_wayland "$E2E_DIR/kwin_wayland"
+    printf '[Xwayland]\nXwaylandEavesdrops=Modifiers\n' >"$XDG_CONFIG_HOME/kwinrc"
     xsession_spawn "$E2E_DIR/kwin_wayland" --virtual --xwayland --socket "$WAYLAND_DISPLAY" \
         --width 1440 --height 900 --no-lockscreen
     e2e_wait 20 pgrep -P "$XSESSION_SPAWNED" Xwayland || e2e_fail "KWin started no Xwayland"
@@ -216,6 +217,11 @@ scenario_kwin_wayland() {
     strip_above "after the hand-back"
     "$WLKEYS" type:back
     e2e_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
+    # KDE's "Legacy X11 App Support" at modifier keys lets the double tap through.
+    "$WLKEYS" +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
+    e2e_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
+    "$WLKEYS" Escape
+    e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
     e2e_stop_pinstrip
     "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
     e2e_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
