@@ -172,7 +172,17 @@ kwin_wayland_start() {
     export DISPLAY
     DISPLAY=$(pgrep -a -P "$XSESSION_SPAWNED" Xwayland | awk '{ print $3 }')
     unset QT_QPA_PLATFORM
+    # kded5's configuration update waits 30 s for nothing here; the tray host speaks D-Bus either way.
+    printf '[General]\nCheckUpdates=false\n' >"$XDG_CONFIG_HOME/kded5rc"
+    QT_QPA_PLATFORM=xcb xsession_spawn kded5
+    # Asked too early, the bus would start a copy of its own, without a display.
+    e2e_wait 20 eval 'bus "$BUSES" NameHasOwner string:org.kde.kded5 | grep -q true'
+    e2e_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    QT_QPA_PLATFORM=xcb xsession_spawn plasmawindowed org.kde.plasma.systemtray
+    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
     QT_QPA_PLATFORM=wayland xsession_spawn "$WLTARGET" "$TYPED"
+    e2e_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
+    kwin_eval 'workspace.activeClient = T' >/dev/null # as a click into it would
     e2e_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"
 }
 kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints it
@@ -222,6 +232,12 @@ scenario_kwin_wayland() {
     e2e_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
     "$WLKEYS" Escape
     e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
+    # The tray icon on a Wayland panel: a left click toggles, the host reads and clicks the menu.
+    expect_tray_item
+    call "$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+    e2e_wait 5 kwin_is !S true || e2e_fail "a left click on the tray icon did not hide the strip"
+    xsession_dbusmenu_click "$SNI" "Show Strip"
+    e2e_wait 5 kwin_is S.keepAbove true || e2e_fail "\"Show Strip\" did not bring the strip back"
     e2e_stop_pinstrip
     "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
     e2e_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
