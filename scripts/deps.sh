@@ -22,6 +22,8 @@ packages=(
     # tests: KDE Plasma (kwin_x11, kglobalaccel, Plasma's tray) and GNOME Shell on X11
     kwin-x11 plasma-workspace kded5 gnome-shell gnome-shell-extension-appindicator
     gnome-settings-daemon
+    # tests: Wayland sessions (headless KWin with Xwayland, its fake-input protocol for keys)
+    kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

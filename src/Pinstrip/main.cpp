@@ -68,6 +68,15 @@ void perform(AppDelegate& delegate, const CommandChannel::Request& request) {
         delegate.hotkeyPressed();
 }
 
+// A Wayland client can neither place its window nor keep it above others; through Xwayland
+// the compositor does both. A platform the user chose still wins.
+bool preferXwayland() {
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                         qgetenv("XDG_SESSION_TYPE") == "wayland";
+    return wayland && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -106,7 +115,13 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
+    const bool xwayland = preferXwayland();
+    if (xwayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    // What the desktop starts from our menu (its settings) picks its own platform.
+    if (xwayland)
+        qunsetenv("QT_QPA_PLATFORM");
     QApplication::setApplicationName(QStringLiteral("Pinstrip"));
     QApplication::setApplicationVersion(QStringLiteral(PINSTRIP_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PINSTRIP_APP_ID));

@@ -155,4 +155,93 @@ scenario_gnome_binding() {
     e2e_clean_stderr
 }
 
+# Headless KWin on Wayland with Xwayland (kglobalaccel runs inside it) and a native Wayland
+# window with the keyboard. The packaged binary carries a file capability a container refuses;
+# a copy runs.
+kwin_wayland_start() {
+    eval "$(dbus-launch --sh-syntax)"
+    XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
+    BUSES=$DBUS_SESSION_BUS_ADDRESS
+    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wl-pinstrip
+    export KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 # the latter offers fake input
+    cp /usr/bin/kwin_wayland "$E2E_DIR/kwin_wayland"
+    printf '[Xwayland]\nXwaylandEavesdrops=Modifiers\n' >"$XDG_CONFIG_HOME/kwinrc"
+    xsession_spawn "$E2E_DIR/kwin_wayland" --virtual --xwayland --socket "$WAYLAND_DISPLAY" \
+        --width 1440 --height 900 --no-lockscreen
+    e2e_wait 20 pgrep -P "$XSESSION_SPAWNED" Xwayland || e2e_fail "KWin started no Xwayland"
+    export DISPLAY
+    DISPLAY=$(pgrep -a -P "$XSESSION_SPAWNED" Xwayland | awk '{ print $3 }')
+    unset QT_QPA_PLATFORM
+    # kded5's configuration update waits 30 s for nothing here; the tray host speaks D-Bus either way.
+    printf '[General]\nCheckUpdates=false\n' >"$XDG_CONFIG_HOME/kded5rc"
+    QT_QPA_PLATFORM=xcb xsession_spawn kded5
+    # Asked too early, the bus would start a copy of its own, without a display.
+    e2e_wait 20 eval 'bus "$BUSES" NameHasOwner string:org.kde.kded5 | grep -q true'
+    e2e_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    QT_QPA_PLATFORM=xcb xsession_spawn plasmawindowed org.kde.plasma.systemtray
+    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
+    QT_QPA_PLATFORM=wayland xsession_spawn "$WLTARGET" "$TYPED"
+    e2e_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
+    kwin_eval 'workspace.activeClient = T' >/dev/null # as a click into it would
+    e2e_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"
+}
+kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints it
+    local id=$RANDOM$RANDOM script=$E2E_DIR/query.js
+    printf '%s\nprint("Q%s " + (%s));\n' "const S = workspace.clientList().find(c => c.caption == \"Pinstrip\"),
+        T = workspace.clientList().find(c => c.caption == \"pinstrip-e2e-target\"),
+        A = workspace.activeClient;" "$id" "$1" >"$script"
+    call org.kde.KWin /Scripting org.kde.kwin.Scripting.unloadScript q >/dev/null
+    call org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript "$script" q >/dev/null
+    call org.kde.KWin /Scripting org.kde.kwin.Scripting.start >/dev/null
+    e2e_wait 5 grep -q "^js: Q$id " "$XSESSION_LOG" && sed -n "s/^js: Q$id //p" "$XSESSION_LOG"
+}
+kwin_is() { [ "$(kwin_eval "!!$1 && $1 == $2")" = true ]; }
+strip_above() { # kept above the maximised target
+    [ "$(kwin_eval 'S.keepAbove && !T.keepAbove && T.width == 1440')" = true ] ||
+        e2e_fail "the strip is not above the maximised window ($*)"
+}
+
+# Through Xwayland the strip sits at the top-right above a maximised Wayland window;
+# Control+Alt+T (kglobalaccel) takes the keyboard from that window, Escape gives it back, and
+# after Quit the key is that window's again.
+scenario_kwin_wayland() {
+    kwin_wayland_start
+    kwin_eval 'T.setMaximize(true, true)' >/dev/null
+    # Natively it starts too, and stores no place from positions Wayland never reports.
+    QT_QPA_PLATFORM=wayland "$PINSTRIP" >>"$E2E_DIR/native.log" 2>&1 &
+    PINSTRIP_PID=$!
+    e2e_wait 20 kwin_eval S.caption || e2e_fail "no strip without Xwayland"
+    e2e_stop_pinstrip
+    "$PINSTRIP" >>"$APP_LOG" 2>&1 &
+    PINSTRIP_PID=$!
+    e2e_wait 20 eval '[ "$(kwin_eval "(S.x + S.width) + \" \" + S.y")" = "1424 54" ]' ||
+        e2e_fail "the strip is not at the top-right: $(kwin_eval 'JSON.stringify(S.frameGeometry)')"
+    strip_above "at the start"
+    e2e_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
+        e2e_fail "no registration reported"
+    "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
+    e2e_wait 5 kwin_is A S || e2e_fail "Ctrl+Alt+T did not give the strip the keyboard"
+    "$WLKEYS" type:wayland Return Escape
+    e2e_wait 5 grep -q '"title": *"wayland"' "$TODO" || e2e_fail "what was typed into the strip was lost"
+    e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
+    strip_above "after the hand-back"
+    "$WLKEYS" type:back
+    e2e_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
+    # KDE's "Legacy X11 App Support" at modifier keys lets the double tap through.
+    "$WLKEYS" +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
+    e2e_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
+    "$WLKEYS" Escape
+    e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
+    # The tray icon on a Wayland panel: a left click toggles, the host reads and clicks the menu.
+    expect_tray_item
+    call "$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
+    e2e_wait 5 kwin_is !S true || e2e_fail "a left click on the tray icon did not hide the strip"
+    xsession_dbusmenu_click "$SNI" "Show Strip"
+    e2e_wait 5 kwin_is S.keepAbove true || e2e_fail "\"Show Strip\" did not bring the strip back"
+    e2e_stop_pinstrip
+    "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
+    e2e_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
+    e2e_clean_stderr
+}
+
 "scenario_$1"

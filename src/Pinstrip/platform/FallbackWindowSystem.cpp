@@ -18,4 +18,6 @@ void FallbackWindowSystem::setBlurBehind(QWindow&, const QRegion&) {}
 
 void FallbackWindowSystem::rememberActiveWindow(const QWindow&) {}
 
-void FallbackWindowSystem::handBackKeyboard(const QWindow&) {}
+bool FallbackWindowSystem::handBackKeyboard(const QWindow&) {
+    return true;
+}

@@ -12,5 +12,5 @@ public:
     void watchCompositor(std::function<void(bool)> changed) override;
     void setBlurBehind(QWindow& window, const QRegion& region) override;
     void rememberActiveWindow(const QWindow& own) override;
-    void handBackKeyboard(const QWindow& own) override;
+    bool handBackKeyboard(const QWindow& own) override;
 };

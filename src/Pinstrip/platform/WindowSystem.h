@@ -44,6 +44,9 @@ public:
         Q_UNUSED(pointer);
         return false;
     }
-    // Gives the keyboard back to the remembered window, or drops it when there is none.
-    virtual void handBackKeyboard(const QWindow& own) = 0;
+    // Gives the keyboard back to the remembered window, or drops it when there is none. False
+    // when the window system cannot name that window (a Wayland window beside a strip shown
+    // through Xwayland): the caller maps the strip anew, and the compositor hands the keyboard
+    // back itself.
+    [[nodiscard]] virtual bool handBackKeyboard(const QWindow& own) = 0;
 };

@@ -140,7 +140,8 @@ void AppDelegate::focusChanged(bool active) {
         m_windowSystem->activate(*m_panel, std::exchange(m_summonTime, 0));
     } else {
         m_panel->setAllowKey(false);
-        m_windowSystem->handBackKeyboard(*m_panel);
+        if (!m_windowSystem->handBackKeyboard(*m_panel))
+            m_panel->remap();
     }
 }
 

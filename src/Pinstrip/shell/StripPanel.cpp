@@ -103,6 +103,11 @@ void StripPanel::present() {
     m_windowSystem.keepFloating(*this);
 }
 
+void StripPanel::remap() {
+    hide();
+    present();
+}
+
 StripPanel::Layout StripPanel::layout(const QList<Screen>& screens) {
     Layout layout{ScreenCoordinates(screens.isEmpty() ? QRect() : screens.first().geometry), {}};
     for (const Screen& screen : screens)
@@ -198,9 +203,11 @@ void StripPanel::showEvent(QShowEvent* event) {
 
 void StripPanel::moveEvent(QMoveEvent* event) {
     QQuickWindow::moveEvent(event);
-    // Only the user's move chooses the place. Relayouts, and the window manager's own moves
-    // when the screens changed since the last placement, leave it alone.
-    if (!m_targets.contains(geometry()) && m_screens() == m_targetScreens)
+    // Only the user's move chooses the place. Relayouts, the window manager's own moves when
+    // the screens changed since the last placement, and Wayland, which never tells a client
+    // where its window is, leave it alone.
+    static const bool positionsKnown = !QGuiApplication::platformName().startsWith(u"wayland");
+    if (positionsKnown && !m_targets.contains(geometry()) && m_screens() == m_targetScreens)
         panelMoved(geometry());
 }
 

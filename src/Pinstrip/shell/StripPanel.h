@@ -45,6 +45,9 @@ public:
 
     // Shows the strip on top without taking the keyboard.
     void present();
+    // Hides and presents the strip, which makes a compositor that keeps the keyboard for the
+    // top window (KWin, Mutter) hand it back to the one below.
+    void remap();
     // Sizes the panel to its content and puts its top-right corner at its place.
     void relayout();
     // Relayouts once on the next turn, however often it is asked before then: bindings and

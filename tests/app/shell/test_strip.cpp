@@ -37,7 +37,7 @@ struct QuietWindowSystem : WindowSystem {
     }
     void setBlurBehind(QWindow&, const QRegion& region) override { blur = region; }
     void rememberActiveWindow(const QWindow&) override {}
-    void handBackKeyboard(const QWindow&) override {}
+    bool handBackKeyboard(const QWindow&) override { return true; }
     bool compositor = true;
     std::function<void(bool)> compositorChanged;
     QRegion blur;

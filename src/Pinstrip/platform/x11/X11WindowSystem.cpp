@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QList>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 #include <xcb/xcb.h>
@@ -23,7 +24,11 @@ template <typename T> using Reply = X11Connection::Reply<T>;
 X11WindowSystem::X11WindowSystem(std::shared_ptr<X11Connection> x11)
     : m_x11(std::move(x11)),
       // A compositor owns this selection while it runs.
-      m_compositorSelection(atom("_NET_WM_CM_S" + QByteArray::number(m_x11->screen()))) {}
+      m_compositorSelection(atom("_NET_WM_CM_S" + QByteArray::number(m_x11->screen()))),
+      // Xwayland names its outputs so; a Wayland window holding the keyboard shows there as no
+      // active window at all.
+      m_xwayland(QGuiApplication::primaryScreen() &&
+                 QGuiApplication::primaryScreen()->name().startsWith(u"XWAYLAND")) {}
 
 QList<quint32> X11WindowSystem::floatingStates() const {
     // Sticky as well as all desktops: xfwm4 reads the desktop number alone as its last desktop.
@@ -186,12 +191,14 @@ void X11WindowSystem::activate(const QWindow& window, quint32 userTime) {
     xcb_flush(m_x11->get());
 }
 
-void X11WindowSystem::handBackKeyboard(const QWindow& own) {
+bool X11WindowSystem::handBackKeyboard(const QWindow& own) {
     const quint32 previous = m_previous;
     m_previous = XCB_WINDOW_NONE;
     // Whoever took the keyboard from the strip in the meantime keeps it.
     if (!own.isActive())
-        return;
+        return true;
+    if (previous == XCB_WINDOW_NONE && m_xwayland)
+        return false;
     if (previous != XCB_WINDOW_NONE && exists(previous)) {
         sendToRoot(previous, "_NET_ACTIVE_WINDOW",
                    {sourcePager, XCB_CURRENT_TIME, static_cast<quint32>(own.winId())});
@@ -201,4 +208,5 @@ void X11WindowSystem::handBackKeyboard(const QWindow& own) {
                             XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
     }
     xcb_flush(m_x11->get());
+    return true;
 }

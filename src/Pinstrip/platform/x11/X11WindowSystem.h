@@ -23,7 +23,7 @@ public:
     void setBlurBehind(QWindow& window, const QRegion& region) override;
     void rememberActiveWindow(const QWindow& own) override;
     void activate(const QWindow& window, quint32 userTime) override;
-    void handBackKeyboard(const QWindow& own) override;
+    bool handBackKeyboard(const QWindow& own) override;
     bool startMove(const QWindow& window, QPoint pointer) override;
 
 private:
@@ -39,6 +39,7 @@ private:
     std::shared_ptr<X11Connection> m_x11;
     quint32 m_previous = 0;
     quint32 m_compositorSelection;
+    bool m_xwayland;
     int m_selectionNotify = -1; // the XFixes event code, once watching
     std::function<void(bool)> m_compositorChanged;
 };
