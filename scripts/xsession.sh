@@ -25,6 +25,45 @@ xsession_wait() { # <seconds> <command...>: polls until the command succeeds
     done
 }
 
+xsession_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; } # <window>
+
+# Exact input: +Key press, -Key release, Key tap (a keysym name), sleep:MS, click:BUTTON,
+# mousedown:BUTTON, mouseup:BUTTON, at:X,Y, by:DX,DY,N (N pointer steps of DX,DY, 10 ms apart).
+xsession_keys() {
+    local action actions=() dx dy steps
+    for action; do
+        case $action in
+        +*) actions+=(keydown "${action#+}") ;;
+        -*) actions+=(keyup "${action#-}") ;;
+        sleep:*) actions+=(sleep "$(printf '0.%03d' "${action#sleep:}")") ;;
+        click:* | mouse*:*) actions+=("${action%:*}" "${action#*:}") ;;
+        at:*) actions+=(mousemove ${action//[a-z:,]/ }) ;;
+        by:*)
+            IFS=, read -r dx dy steps <<<"${action#by:}"
+            for ((; steps > 0; steps--)); do actions+=(mousemove_relative -- "$dx" "$dy" sleep 0.01); done
+            ;;
+        *) actions+=(key "$action") ;;
+        esac
+    done
+    xdotool "${actions[@]}"
+}
+
+xsession_pinstrip_windows() { xdotool search --onlyvisible --classname '^pinstrip$' 2>/dev/null; }
+
+xsession_strip() { # sets STRIP to the strip, Pinstrip's utility window, while it is shown
+    local w
+    for w in $(xsession_pinstrip_windows); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q UTILITY && { STRIP=$w; return 0; }
+    done
+    return 1
+}
+
+xsession_strip_geometry() { # "x y width height" of the strip on screen
+    xsession_strip || return 1
+    xwininfo -id "$STRIP" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
 xsession_spawn() { # <command...>: in the background, PID in XSESSION_SPAWNED
     "$@" >>"$XSESSION_LOG" 2>&1 &
     XSESSION_SPAWNED=$!

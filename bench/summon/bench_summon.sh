@@ -7,6 +7,6 @@ source "$(dirname "$0")/../../tests/e2e/harness.sh"
 e2e_start_desktop
 "$SUMMON_EVENTS"
 e2e_start_pinstrip
-e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
+xsession_wait 10 xsession_strip || e2e_fail "the strip is not shown"
 eval "$(xdotool getwindowgeometry --shell "$TRAY")"
 "$SUMMON_LATENCY" "$STRIP" $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) "$TARGET" "${SUMMON_TRIES:-20}"

@@ -20,7 +20,7 @@ QList<Monitor> monitors(const QString& letters) {
     return out;
 }
 
-// Space-separated numbers, "nan" and "inf" included, as x y width height.
+// Space-separated numbers as x y width height.
 Rect rect(const QString& text) {
     QList<double> v;
     for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
@@ -38,83 +38,68 @@ QString text(const std::optional<Rect>& r) {
     return out.join(u' ');
 }
 
-QString text(const std::optional<Place>& place) {
-    return place ? Placement::placeToString(*place) : QStringLiteral("none");
-}
-
 } // namespace
 
 class TestPlacement : public QObject {
     Q_OBJECT
 
 private slots:
-
     // Coordinates have their origin at the primary's bottom left, y upwards; the default corner
-    // clears a maximised window's title-bar buttons.
+    // clears a maximised window's title-bar buttons. A place comes stored, from a frame the user
+    // moved (x y width height) or from a corner kept by earlier versions, in braces: still a
+    // spot on the primary.
     void frame_data() {
-        QTest::addColumn<QString>("row"); // monitors | stored place ("-": none) | size = frame
-        QTest::newRow("default corner") << "L R | - | 300 120 = 1124 701 300 120";
-        QTest::newRow("default follows a new primary") << "R L | - | 300 120 = 3044 906 300 120";
-        QTest::newRow("on the second") << "L R | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
-        QTest::newRow("R primary now") << "R L | {-100, -200} RIGHT | 300 120 = 2960 760 300 120";
-        QTest::newRow("its monitor gone: same offset on the primary")
-            << "L | {-100, -200} RIGHT | 300 120 = 1040 555 300 120";
-        QTest::newRow("beyond the top right: clamped")
-            << "L | {60, 25} LEFT | 300 120 = 1140 755 300 120";
-        QTest::newRow("too tall: bottom edge wins") << "L | - | 300 1000 = 1124 0 300 1000";
-        QTest::newRow("too wide: left wins") << "L | {-400, -300} LEFT | 2000 120 = 0 455 2000 120";
-        QTest::newRow("unreadable place: default")
-            << "L | LEFT {1, 2} | 300 120 = 1124 701 300 120";
-        QTest::newRow("place out of range") << "L | {1e999, 1} LEFT | 300 120 = 1124 701 300 120";
-        QTest::newRow("no monitor: fixed corner") << " | {5, 5} LEFT | 300 120 = 900 680 300 120";
-        QTest::newRow("10 high") << "L | - | 300 10 = none";
-        QTest::newRow("just over 10") << "L | - | 10.5 10.5 = 1413.5 810.5 10.5 10.5";
-        QTest::newRow("not finite") << "L | - | nan inf = none";
+        QTest::addColumn<QString>("row"); // monitors | source ("-": none) [= place] = frame
+        QTest::addColumn<QSizeF>("size");
+        const auto row = [](const char* name, const char* text, QSizeF size = {300, 120}) {
+            QTest::newRow(name) << QString(text) << size;
+        };
+        row("default corner", "L R | - = 1124 701 300 120");
+        row("default follows a new primary", "R L | - = 3044 906 300 120");
+        row("on the second", "L R | {-100, -200} RIGHT = 2960 760 300 120");
+        row("R primary now", "R L | {-100, -200} RIGHT = 2960 760 300 120");
+        row("its monitor gone: same offset on the primary",
+            "L | {-100, -200} RIGHT = 1040 555 300 120");
+        row("beyond the top right: clamped", "L | {60, 25} LEFT = 1140 755 300 120");
+        row("too tall: bottom edge wins", "L | - = 1124 0 300 1000", {300, 1000});
+        row("too wide: left wins", "L | {-400, -300} LEFT = 0 455 2000 120", {2000, 120});
+        row("unreadable place: default", "L | LEFT {1, 2} = 1124 701 300 120");
+        row("place out of range", "L | {1e999, 1} LEFT = 1124 701 300 120");
+        row("no monitor: fixed corner", " | {5, 5} LEFT = 900 680 300 120");
+        row("10 high", "L | - = none", {300, 10});
+        row("just over 10", "L | - = 1413.5 810.5 10.5 10.5", {10.5, 10.5});
+        row("not finite", "L | - = none", {qQNaN(), qInf()});
+        row("moved on the primary",
+            "L R | 1000 500 300 120 = {-140, -255} LEFT = 1000 500 300 120");
+        row("moved on the second",
+            "L R | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120");
+        row("centre decides, not the corner",
+            "L R | 1200 500 300 120 = {60, -255} LEFT = 1140 500 300 120");
+        row("moved off every monitor: the nearest",
+            "L R | 4000 -500 300 120 = {940, -1460} RIGHT = 3060 0 300 120");
+        row("moved, no monitor", " | 1000 500 300 120 = none = 900 680 300 120");
+        row("corner", "L R | {1424, 821} = {-16, -54} LEFT = 1124 701 300 120");
+        row("corner beyond the primary", "L R | {1500, 900} = {60, 25} LEFT = 1140 755 300 120");
+        row("corner on the other monitor: clamped to the primary, as it was",
+            "L R | {2000, 500} = {560, -375} LEFT = 1140 380 300 120");
+        row("corner (0, 0): none stored", "L | {0, 0} = none = 1124 701 300 120");
+        row("corner unreadable", "L | {nan, 5} = none = 1124 701 300 120");
     }
-
     void frame() {
         QFETCH(QString, row);
-        const QStringList in =
-            row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
-        const Rect size = rect(in.at(2));
-        QCOMPARE(text(Placement::frame(monitors(in.at(0)), Placement::placeFromString(in.at(1)),
-                                       {size.x, size.y})),
-                 row.section(QStringLiteral(" = "), 1));
-    }
-
-    // The place a move (or a corner kept by earlier versions, in braces: still a spot on the
-    // primary) stands for, and where the strip of 300 × 120 is shown for it.
-    void placeOf_data() {
-        QTest::addColumn<QString>("row"); // monitors | frame or corner = place = frame shown
-        QTest::newRow("on the primary")
-            << "L R | 1000 500 300 120 = {-140, -255} LEFT = 1000 500 300 120";
-        QTest::newRow("on the second")
-            << "L R | 2000 300 300 120 = {-1060, -660} RIGHT = 2000 300 300 120";
-        QTest::newRow("centre decides, not the corner")
-            << "L R | 1200 500 300 120 = {60, -255} LEFT = 1140 500 300 120";
-        QTest::newRow("off every monitor: the nearest")
-            << "L R | 4000 -500 300 120 = {940, -1460} RIGHT = 3060 0 300 120";
-        QTest::newRow("no monitor") << " | 1000 500 300 120 = none = 900 680 300 120";
-        QTest::newRow("corner") << "L R | {1424, 821} = {-16, -54} LEFT = 1124 701 300 120";
-        QTest::newRow("corner beyond the primary")
-            << "L R | {1500, 900} = {60, 25} LEFT = 1140 755 300 120";
-        QTest::newRow("corner on the other monitor: clamped to the primary, as it was")
-            << "L R | {2000, 500} = {560, -375} LEFT = 1140 380 300 120";
-        QTest::newRow("corner (0, 0): none stored") << "L | {0, 0} = none = 1124 701 300 120";
-        QTest::newRow("corner unreadable") << "L | {nan, 5} = none = 1124 701 300 120";
-    }
-
-    void placeOf() {
-        QFETCH(QString, row);
-        const QStringList in =
-            row.section(QStringLiteral(" = "), 0, 0).split(QStringLiteral(" | "));
+        QFETCH(QSizeF, size);
+        const QStringList in = row.section(" = ", 0, 0).split(" | ");
         const QList<Monitor> on = monitors(in.at(0));
-        const std::optional<Place> place = in.at(1).startsWith(u'{')
-                                               ? Placement::placeFromAnchor(on, in.at(1))
-                                               : Placement::placeOf(on, rect(in.at(1)));
-        QCOMPARE(text(place), row.section(QStringLiteral(" = "), 1, 1));
-        QCOMPARE(text(Placement::frame(on, place, {300, 120})),
-                 row.section(QStringLiteral(" = "), 2));
+        const QString& source = in.at(1);
+        std::optional<Place> place = Placement::placeFromString(source);
+        if (source.front().isDigit())
+            place = Placement::placeOf(on, rect(source));
+        else if (source.startsWith(u'{') && source.endsWith(u'}'))
+            place = Placement::placeFromAnchor(on, source);
+        const QStringList out = row.split(" = ");
+        if (out.size() == 3)
+            QCOMPARE(place ? Placement::placeToString(*place) : "none", out.at(1));
+        QCOMPARE(text(Placement::frame(on, place, {size.width(), size.height()})), out.last());
     }
 
     // Places are written with the shortest decimals that read back the same, and any name.

@@ -29,7 +29,7 @@ stacks_display_and_bus() {
 }
 stacks_wm() { # <command...>
     xsession_spawn "$@"
-    e2e_wait 60 xsession_wm_running "$XSESSION_SPAWNED" || e2e_fail "$1 did not start"
+    xsession_wait 60 xsession_wm_running "$XSESSION_SPAWNED" || e2e_fail "$1 did not start"
 }
 
 kglobalaccel() { call org.kde.kglobalaccel /kglobalaccel "org.kde.KGlobalAccel.$1" "${@:2}"; }
@@ -46,11 +46,11 @@ kde_start() {
     kde_focus_level 1
     stacks_wm kwin_x11 --replace
     # KWin has the bus start kglobalaccel5: a copy of ours would quit, leaving KWin an X error.
-    e2e_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
+    xsession_wait 20 kglobalaccel allMainComponents || e2e_fail "kglobalaccel did not start"
     xsession_spawn kded5
-    e2e_wait 20 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    xsession_wait 20 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
     xsession_spawn plasmawindowed org.kde.plasma.systemtray
-    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
+    xsession_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
     e2e_start_target
 }
 
@@ -67,7 +67,7 @@ gnome_start() {
     xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
     export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
     BUSES="$BUSES $DBUS_SYSTEM_BUS_ADDRESS"
-    e2e_wait 10 test -S "$system" || e2e_fail "no system bus"
+    xsession_wait 10 test -S "$system" || e2e_fail "no system bus"
     gsettings set org.gnome.shell welcome-dialog-last-shown-version "'99.0'"
     gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
     gsettings set $keys custom-keybindings "['${binding#*:}']"
@@ -77,7 +77,7 @@ gnome_start() {
     stacks_wm gnome-shell --x11 --replace
     xsession_spawn /usr/libexec/gsd-media-keys
     # The shell opens its overview at the end of its start-up animation: close it after that.
-    e2e_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
+    xsession_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
     e2e_start_target
 }
 
@@ -107,15 +107,15 @@ second_launch() { "$PINSTRIP" >>"$APP_LOG" 2>&1 || e2e_fail "a second launch exi
 scenario_kde_shortcut() {
     kde_start
     stacks_start_pinstrip
-    e2e_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
+    xsession_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
         e2e_fail "no registration reported"
     [ "$(kglobalaccel shortcut "$ACTION")" = "([$CTRL_ALT_T],)" ] ||
         e2e_fail "kglobalaccel holds $(kglobalaccel shortcut "$ACTION") for the summon"
     # kglobalaccel5 grabs the key a moment after it answers the registration.
-    for try in 1 2 3 4 5; do e2e_control_alt_t && e2e_wait 2 e2e_strip_has_focus && break; done
+    for try in 1 2 3 4 5; do e2e_control_alt_t && xsession_wait 2 e2e_strip_has_focus && break; done
     e2e_strip_has_focus || e2e_fail "Ctrl+Alt+T never reached the strip through kglobalaccel"
     e2e_drag_strip -300 140 # KWin moves it while it has the keyboard
-    e2e_keys Escape
+    xsession_keys Escape
     for level in 1 2 3; do
         kde_focus_level $level
         e2e_summons "hotkey$level" e2e_control_alt_t
@@ -124,16 +124,16 @@ scenario_kde_shortcut() {
     done
     expect_tray_item
     xdotool windowmove "$STRIP" 200 300 # as a drag would
-    e2e_wait 5 grep -q '^pinstrip.place=' "$SETTINGS" || e2e_fail "the move stored no place"
+    xsession_wait 5 grep -q '^pinstrip.place=' "$SETTINGS" || e2e_fail "the move stored no place"
     xsession_dbusmenu_click "$SNI" "Reset Position"
-    e2e_wait 5 eval '[ "$(e2e_strip_corner)" = "1424 54" ]' || e2e_fail "Reset Position did not move the strip"
+    e2e_expect_corner "1424 54" "after Reset Position"
     xdotool type reset
-    e2e_wait 5 grep -q reset "$TYPED" || e2e_fail "after Reset Position the typing went elsewhere"
+    xsession_wait 5 grep -q reset "$TYPED" || e2e_fail "after Reset Position the typing went elsewhere"
     e2e_clean_stderr
     e2e_stop_pinstrip
     kglobalaccel setForeignShortcut "$ACTION" "[$REBOUND]" >/dev/null # as System Settings does
     stacks_start_pinstrip
-    e2e_wait 10 grep -q 'summons Pinstrip (KDE: rebound to Ctrl+Alt+Shift+T)' "$APP_LOG" ||
+    xsession_wait 10 grep -q 'summons Pinstrip (KDE: rebound to Ctrl+Alt+Shift+T)' "$APP_LOG" ||
         e2e_fail "the rebinding was not reported"
     [ "$(kglobalaccel shortcut "$ACTION")" = "([$REBOUND],)" ] ||
         e2e_fail "the restart replaced the user's binding: $(kglobalaccel shortcut "$ACTION")"
@@ -144,13 +144,13 @@ scenario_gnome_binding() {
     gnome_start
     stacks_start_pinstrip
     local said='pinstrip.summon: Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead.'
-    e2e_wait 10 grep -qxF "$said" "$APP_LOG" || e2e_fail "the desktop's binding was not reported"
-    e2e_wait 10 gnome_overview_closed || e2e_fail "the overview came back"
+    xsession_wait 10 grep -qxF "$said" "$APP_LOG" || e2e_fail "the desktop's binding was not reported"
+    xsession_wait 10 gnome_overview_closed || e2e_fail "the overview came back"
     e2e_summons "tapped" e2e_double_alt
     e2e_summons "launched" second_launch
     expect_tray_item "Ctrl+Alt+T belongs to the desktop (GNOME: Terminal); double-tap Alt instead."
     e2e_control_alt_t
-    e2e_wait 5 test -e "$E2E_DIR/terminal-ran" || e2e_fail "the desktop's Ctrl+Alt+T did not run"
+    xsession_wait 5 test -e "$E2E_DIR/terminal-ran" || e2e_fail "the desktop's Ctrl+Alt+T did not run"
     ! e2e_strip_has_focus || e2e_fail "Ctrl+Alt+T summoned the strip"
     e2e_clean_stderr
 }
@@ -168,7 +168,7 @@ kwin_wayland_start() {
     printf '[Xwayland]\nXwaylandEavesdrops=Modifiers\n' >"$XDG_CONFIG_HOME/kwinrc"
     xsession_spawn "$E2E_DIR/kwin_wayland" --virtual --xwayland --socket "$WAYLAND_DISPLAY" \
         --width 1440 --height 900 --no-lockscreen
-    e2e_wait 20 pgrep -P "$XSESSION_SPAWNED" Xwayland || e2e_fail "KWin started no Xwayland"
+    xsession_wait 20 pgrep -P "$XSESSION_SPAWNED" Xwayland || e2e_fail "KWin started no Xwayland"
     export DISPLAY
     DISPLAY=$(pgrep -a -P "$XSESSION_SPAWNED" Xwayland | awk '{ print $3 }')
     unset QT_QPA_PLATFORM
@@ -176,14 +176,14 @@ kwin_wayland_start() {
     printf '[General]\nCheckUpdates=false\n' >"$XDG_CONFIG_HOME/kded5rc"
     QT_QPA_PLATFORM=xcb xsession_spawn kded5
     # Asked too early, the bus would start a copy of its own, without a display.
-    e2e_wait 20 eval 'bus "$BUSES" NameHasOwner string:org.kde.kded5 | grep -q true'
-    e2e_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
+    xsession_wait 20 eval 'bus "$BUSES" NameHasOwner string:org.kde.kded5 | grep -q true'
+    xsession_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
     QT_QPA_PLATFORM=xcb xsession_spawn plasmawindowed org.kde.plasma.systemtray
-    e2e_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
+    xsession_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
     QT_QPA_PLATFORM=wayland xsession_spawn "$WLTARGET" "$TYPED"
-    e2e_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
+    xsession_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
     kwin_eval 'workspace.activeClient = T' >/dev/null # as a click into it would
-    e2e_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"
+    xsession_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"
 }
 kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints it
     local id=$RANDOM$RANDOM script=$E2E_DIR/query.js
@@ -193,7 +193,7 @@ kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints i
     call org.kde.KWin /Scripting org.kde.kwin.Scripting.unloadScript q >/dev/null
     call org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript "$script" q >/dev/null
     call org.kde.KWin /Scripting org.kde.kwin.Scripting.start >/dev/null
-    e2e_wait 5 grep -q "^js: Q$id " "$XSESSION_LOG" && sed -n "s/^js: Q$id //p" "$XSESSION_LOG"
+    xsession_wait 5 grep -q "^js: Q$id " "$XSESSION_LOG" && sed -n "s/^js: Q$id //p" "$XSESSION_LOG"
 }
 kwin_is() { [ "$(kwin_eval "!!$1 && $1 == $2")" = true ]; }
 strip_above() { # kept above the maximised target
@@ -210,37 +210,37 @@ scenario_kwin_wayland() {
     # Natively it starts too, and stores no place from positions Wayland never reports.
     QT_QPA_PLATFORM=wayland "$PINSTRIP" >>"$E2E_DIR/native.log" 2>&1 &
     PINSTRIP_PID=$!
-    e2e_wait 20 kwin_eval S.caption || e2e_fail "no strip without Xwayland"
+    xsession_wait 20 kwin_eval S.caption || e2e_fail "no strip without Xwayland"
     e2e_stop_pinstrip
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
-    e2e_wait 20 eval '[ "$(kwin_eval "(S.x + S.width) + \" \" + S.y")" = "1424 54" ]' ||
+    xsession_wait 20 eval '[ "$(kwin_eval "(S.x + S.width) + \" \" + S.y")" = "1424 54" ]' ||
         e2e_fail "the strip is not at the top-right: $(kwin_eval 'JSON.stringify(S.frameGeometry)')"
     strip_above "at the start"
-    e2e_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
+    xsession_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
         e2e_fail "no registration reported"
     "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
-    e2e_wait 5 kwin_is A S || e2e_fail "Ctrl+Alt+T did not give the strip the keyboard"
+    xsession_wait 5 kwin_is A S || e2e_fail "Ctrl+Alt+T did not give the strip the keyboard"
     "$WLKEYS" type:wayland Return Escape
-    e2e_wait 5 grep -q '"title": *"wayland"' "$TODO" || e2e_fail "what was typed into the strip was lost"
-    e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
+    xsession_wait 5 grep -q '"title": *"wayland"' "$TODO" || e2e_fail "what was typed into the strip was lost"
+    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
     strip_above "after the hand-back"
     "$WLKEYS" type:back
-    e2e_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
+    xsession_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
     # KDE's "Legacy X11 App Support" at modifier keys lets the double tap through.
     "$WLKEYS" +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
-    e2e_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
+    xsession_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
     "$WLKEYS" Escape
-    e2e_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
+    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
     # The tray icon on a Wayland panel: a left click toggles, the host reads and clicks the menu.
     expect_tray_item
     call "$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
-    e2e_wait 5 kwin_is !S true || e2e_fail "a left click on the tray icon did not hide the strip"
+    xsession_wait 5 kwin_is !S true || e2e_fail "a left click on the tray icon did not hide the strip"
     xsession_dbusmenu_click "$SNI" "Show Strip"
-    e2e_wait 5 kwin_is S.keepAbove true || e2e_fail "\"Show Strip\" did not bring the strip back"
+    xsession_wait 5 kwin_is S.keepAbove true || e2e_fail "\"Show Strip\" did not bring the strip back"
     e2e_stop_pinstrip
     "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
-    e2e_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
+    xsession_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
     e2e_clean_stderr
 }
 

@@ -20,8 +20,6 @@ e2e_fail() {
     exit 1
 }
 
-e2e_wait() { xsession_wait "$@"; }
-
 e2e_stop_pinstrip() {
     [ -z "$PINSTRIP_PID" ] || { kill "$PINSTRIP_PID" && wait "$PINSTRIP_PID"; } 2>/dev/null || true
     PINSTRIP_PID=
@@ -38,47 +36,32 @@ e2e_start_desktop() { # [xfce]: openbox with tint2 unless told otherwise
 e2e_start_target() { # a window that logs what is typed into it, with the keyboard
     : >"$TYPED"
     xsession_spawn "$XTOOL" target "$TYPED"
-    e2e_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
+    xsession_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
     TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
     e2e_focus_target
 }
 
 e2e_focus_target() {
     xdotool windowactivate "$TARGET" 2>/dev/null || true
-    e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "the target window did not get the keyboard"
+    xsession_wait 5 xsession_focus_is "$TARGET" || e2e_fail "the target window did not get the keyboard"
 }
 
 e2e_start_pinstrip() { # ready once its tray icon, or the window E2E_READY names, is there
-    [ "$E2E_DESKTOP" = openbox ] || e2e_panel_shot "$E2E_DIR/panel-empty.png"
     "$PINSTRIP" >>"$APP_LOG" 2>&1 &
     PINSTRIP_PID=$!
-    e2e_wait 20 e2e_find "${E2E_READY:-tray}" || e2e_fail "no ${E2E_READY:-tray} window"
+    xsession_wait 20 e2e_find "${E2E_READY:-tray}" || e2e_fail "no ${E2E_READY:-tray} window"
 }
 
-e2e_panel_shot() { # <file>: the top panel, the strip below it left out
-    local top
-    top=$(xprop -root _NET_WORKAREA | awk -F', ' '{ print $2 }')
-    import -window root -crop "${XSESSION_WIDTH}x$top+0+0" +repage "$1"
-}
-
-# Among Pinstrip's windows the strip is the utility one, a popup menu a child of the root, the
-# tray icon the one embedded into tint2. Xfce's panel draws the icon where the panel changed.
+# Besides the strip, a popup menu is the child of the root among Pinstrip's windows, the tray
+# icon the one embedded into tint2; Xfce's panel holds it as a StatusNotifierItem.
 e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY (and TRAY_AT "x y", the icon's centre)
     local w info
-    if [ "$1" = tray ] && [ "$E2E_DESKTOP" = xfce ]; then
-        SNI=$(xsession_sni_service "$PINSTRIP_PID") || return 1
-        e2e_panel_shot "$E2E_DIR/panel.png"
-        TRAY_AT=$(/usr/bin/convert "$E2E_DIR/panel-empty.png" "$E2E_DIR/panel.png" -compose difference \
-            -composite -threshold 10% -format '%@' info: 2>/dev/null | awk -F'[x+]' '$1 > 4 && $2 > 4 {
-                print $3 + int($1 / 2), $4 + int($2 / 2) }')
-        [ -n "$TRAY_AT" ]
-        return
-    fi
-    for w in $(xdotool search --onlyvisible --classname '^pinstrip$' 2>/dev/null); do
+    [ "$1" != strip ] || { xsession_strip; return; }
+    [ "$1" != tray ] || [ "$E2E_DESKTOP" != xfce ] || { SNI=$(xsession_sni_service "$PINSTRIP_PID"); return; }
+    for w in $(xsession_pinstrip_windows); do
         info=$(xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null &&
             xwininfo -stats -children -id "$w" 2>/dev/null) || continue
         case $1 in
-        strip) grep -q UTILITY <<<"$info" && { STRIP=$w; return 0; } ;;
         menu) grep -q 'Override Redirect State: yes' <<<"$info" &&
             grep -q 'Parent window id: .*(the root window)' <<<"$info" && { MENU=$w; return 0; } ;;
         tray) grep -q -e UTILITY -e 'Parent window id: .*(the root window)' <<<"$info" || {
@@ -90,24 +73,22 @@ e2e_find() { # <strip|menu|tray>: sets STRIP, MENU or TRAY (and TRAY_AT "x y", t
     done
     return 1
 }
-e2e_strip_shown() { e2e_find strip; }
-e2e_strip_hidden() { ! e2e_find strip; }
+e2e_strip_hidden() { ! xsession_strip; }
 
-e2e_strip_geometry() { # "x y width height" of the strip on screen
-    e2e_find strip || return 1
-    xwininfo -id "$STRIP" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}'
+e2e_strip_corner() { xsession_strip_geometry | awk '{print $1 + $3, $2}'; } # "right top"
+e2e_strip_at() { [ "$(xsession_strip_geometry)" = "$1" ]; } # <"x y width height">
+e2e_expect_corner() { # <right top> <when>
+    local want=$1
+    xsession_wait 10 eval '[ "$(e2e_strip_corner)" = "$want" ]' ||
+        e2e_fail "$2: the strip's corner is at $(e2e_strip_corner), not $1"
 }
-
-e2e_strip_corner() { e2e_strip_geometry | awk '{print $1 + $3, $2}'; } # "right top"
-e2e_strip_at() { [ "$(e2e_strip_geometry)" = "$1" ]; } # <"x y width height">
-e2e_strip_has_focus() { e2e_find strip && e2e_focus_is "$STRIP"; }
-e2e_control_alt_t() { e2e_keys +Control_L +Alt_L t -Alt_L -Control_L; }
-e2e_double_alt() { e2e_keys +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L; }
-e2e_summoned() { e2e_wait 5 e2e_strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"; }
+e2e_strip_has_focus() { xsession_strip && xsession_focus_is "$STRIP"; }
+e2e_control_alt_t() { xsession_keys +Control_L +Alt_L t -Alt_L -Control_L; }
+e2e_double_alt() { xsession_keys +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L; }
+e2e_summoned() { xsession_wait 5 e2e_strip_has_focus || e2e_fail "$1 did not give the strip the keyboard"; }
 e2e_dismiss() { # Escape closes the input row and hands the keyboard back
-    e2e_keys Escape
-    e2e_wait 5 e2e_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
+    xsession_keys Escape
+    xsession_wait 5 xsession_focus_is "$TARGET" || e2e_fail "Escape did not hand the keyboard back"
 }
 
 # After a click into the target window, <command...> summons and the typing reaches the list only.
@@ -117,9 +98,9 @@ e2e_summons() { # <title to type> <command...>
     "${@:2}"
     e2e_summoned "$1: ${*:2}"
     xdotool type "$1"
-    e2e_keys Return
+    xsession_keys Return
     e2e_dismiss
-    e2e_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
+    xsession_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
     ! grep -q "$1" "$TYPED" || e2e_fail "'$1' went into the other window"
 }
 
@@ -133,41 +114,18 @@ e2e_clean_stderr() { # anything but our own enabled log lines is a fault, so is 
 # that the pointer ends on the spot of the strip it pressed.
 e2e_drag_strip() { # <dx> <dy>, multiples of 20
     local x y w h px py want
-    read -r x y w h < <(e2e_strip_geometry)
-    e2e_keys at:$((x + w / 2)),$((y + 9)) sleep:100 mousedown:1 by:$(($1 / 20)),$(($2 / 20)),20 sleep:300 mouseup:1
+    read -r x y w h < <(xsession_strip_geometry)
+    xsession_keys at:$((x + w / 2)),$((y + 9)) sleep:100 mousedown:1 by:$(($1 / 20)),$(($2 / 20)),20 sleep:300 mouseup:1
     read -r px py < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
     want="$((px - w / 2)) $((py - 9)) $w $h"
     [ $(((px - x - w / 2) * $1)) -gt $(($1 * $1 * 3 / 4)) ] || e2e_fail "the pointer did not travel $1,$2"
-    e2e_wait 3 e2e_strip_at "$want" || e2e_fail "a drag by $1,$2 from $x,$y: the strip is at $(e2e_strip_geometry), not $want"
-    e2e_keys sleep:200 by:4,4,10 sleep:300
+    xsession_wait 3 e2e_strip_at "$want" || e2e_fail "a drag by $1,$2 from $x,$y: the strip is at $(xsession_strip_geometry), not $want"
+    xsession_keys sleep:200 by:4,4,10 sleep:300
     e2e_strip_at "$want" || e2e_fail "the strip follows the pointer after the release"
 }
 
-e2e_focus_is() { [ "$(xdotool getwindowfocus -f)" -eq $(($1)) ]; }
-
-# Exact input: +Key press, -Key release, Key tap (a keysym name), sleep:MS, click:BUTTON,
-# mousedown:BUTTON, mouseup:BUTTON, at:X,Y, by:DX,DY,N (N pointer steps of DX,DY, 10 ms apart).
-e2e_keys() {
-    local action actions=() dx dy steps
-    for action; do
-        case $action in
-        +*) actions+=(keydown "${action#+}") ;;
-        -*) actions+=(keyup "${action#-}") ;;
-        sleep:*) actions+=(sleep "$(printf '0.%03d' "${action#sleep:}")") ;;
-        click:* | mouse*:*) actions+=("${action%:*}" "${action#*:}") ;;
-        at:*) actions+=(mousemove ${action//[a-z:,]/ }) ;;
-        by:*)
-            IFS=, read -r dx dy steps <<<"${action#by:}"
-            for ((; steps > 0; steps--)); do actions+=(mousemove_relative -- "$dx" "$dy" sleep 0.01); done
-            ;;
-        *) actions+=(key "$action") ;;
-        esac
-    done
-    xdotool "${actions[@]}"
-}
-
 e2e_expect_setting() { # <key> <value>
-    e2e_wait 5 grep -qx "$1=$2" "$SETTINGS" ||
+    xsession_wait 5 grep -qx "$1=$2" "$SETTINGS" ||
         e2e_fail "setting $1 is '$(sed -n "s/^$1=//p" "$SETTINGS" 2>/dev/null)', expected '$2'"
 }
 
@@ -182,6 +140,8 @@ e2e_expect_place() { # <monitor> <the right edge of its work area>
 
 e2e_click_tray() { # <button>
     e2e_find tray || e2e_fail "no tray icon"
+    # Xfce's panel sends this for a left click.
+    [ "$E2E_DESKTOP" != xfce ] || { dbus-send --session --type=method_call --dest="$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:0 int32:0; return; }
     local x y
     read -r x y <<<"$TRAY_AT"
     # The icon reacts only to a pointer that entered it since the last click, and two left

@@ -12,17 +12,11 @@ default_corner() {
     echo "$(($1 + 1440 - 16)) $(($(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }') + 54))"
 }
 
-expect_corner() { # <right top> <when>
-    local want=$1
-    e2e_wait 5 eval '[ "$(e2e_strip_corner)" = "$want" ]' ||
-        e2e_fail "$2: the strip's corner is at $(e2e_strip_corner), not $1"
-}
-
 summon() { e2e_control_alt_t && e2e_summoned Ctrl+Alt+T; }
 
 toggle_twice() {
     "$PINSTRIP" --toggle
-    e2e_wait 5 e2e_strip_hidden || e2e_fail "--toggle did not hide the strip"
+    xsession_wait 5 e2e_strip_hidden || e2e_fail "--toggle did not hide the strip"
     "$PINSTRIP" --toggle
 }
 
@@ -33,9 +27,9 @@ scenario_monitors_place() {
     e2e_start_desktop
     xsession_monitors "$LEFT" "$RIGHT*"
     e2e_start_pinstrip
-    expect_corner "$(default_corner 1440)" "first start with the right monitor primary"
+    e2e_expect_corner "$(default_corner 1440)" "first start with the right monitor primary"
     xsession_monitors "$LEFT*" "$RIGHT"
-    expect_corner "$(default_corner 0)" "the default corner after the primary changed"
+    e2e_expect_corner "$(default_corner 0)" "the default corner after the primary changed"
     ! grep -q '^pinstrip.place' "$SETTINGS" || e2e_fail "a place was stored without a move"
 
     summon
@@ -47,23 +41,23 @@ scenario_monitors_place() {
     e2e_expect_place RIGHT 2880
     e2e_stop_pinstrip
     e2e_start_pinstrip
-    expect_corner "$placed" "after a restart"
+    e2e_expect_corner "$placed" "after a restart"
     toggle_twice
-    expect_corner "$placed" "after a hide and a show"
+    e2e_expect_corner "$placed" "after a hide and a show"
     summon
-    expect_corner "$placed" "after a summon"
+    e2e_expect_corner "$placed" "after a summon"
     e2e_dismiss
     xsession_monitors "-RIGHT"
-    expect_corner "$((right - 1440)) $top" "with its monitor unplugged"
+    e2e_expect_corner "$((right - 1440)) $top" "with its monitor unplugged"
     xsession_monitors "$RIGHT"
-    expect_corner "$placed" "with its monitor back"
+    e2e_expect_corner "$placed" "with its monitor back"
     xsession_monitors "$LEFT" "$RIGHT*"
-    expect_corner "$placed" "after the primary changed"
+    e2e_expect_corner "$placed" "after the primary changed"
     e2e_expect_place RIGHT 2880
 }
 
 whole_on_right() { # <width>x<height>: sets x, y and size
-    read -r x y size < <(e2e_strip_geometry | awk '{ print $1, $2, $3 "x" $4 }')
+    read -r x y size < <(xsession_strip_geometry | awk '{ print $1, $2, $3 "x" $4 }')
     [ "$x" -ge 1440 ] && [ "$size" = "$1" ]
 }
 
@@ -74,20 +68,20 @@ scenario_monitors_scale() {
     xsession_monitors "$LEFT*" "$RIGHT"
     export QT_SCREEN_SCALE_FACTORS="LEFT=1;RIGHT=2"
     e2e_start_pinstrip
-    e2e_wait 10 e2e_strip_shown || e2e_fail "the strip is not shown"
+    xsession_wait 10 xsession_strip || e2e_fail "the strip is not shown"
     local x y w h summoned size
-    read -r x y w h < <(e2e_strip_geometry)
+    read -r x y w h < <(xsession_strip_geometry)
     summon
-    summoned=$(e2e_strip_geometry | awk '{ print 2 * $3 "x" 2 * $4 }')
+    summoned=$(xsession_strip_geometry | awk '{ print 2 * $3 "x" 2 * $4 }')
     e2e_dismiss
-    e2e_keys at:$((x + w / 2)),$((y + 9)) mousedown:1 by:20,5,40 sleep:300 mouseup:1
-    e2e_wait 5 whole_on_right $((2 * w))x$((2 * h)) ||
+    xsession_keys at:$((x + w / 2)),$((y + 9)) mousedown:1 by:20,5,40 sleep:300 mouseup:1
+    xsession_wait 5 whole_on_right $((2 * w))x$((2 * h)) ||
         e2e_fail "dragged onto the 2x monitor, the strip is $size at $x,$y, not $((2 * w))x$((2 * h))"
     summon
-    e2e_wait 5 whole_on_right "$summoned" || e2e_fail "summoned on the 2x monitor, the strip is $size"
+    xsession_wait 5 whole_on_right "$summoned" || e2e_fail "summoned on the 2x monitor, the strip is $size"
     e2e_dismiss
     toggle_twice
-    e2e_wait 5 whole_on_right $((2 * w))x$((2 * h)) || e2e_fail "after a hide and a show, the strip is $size"
+    xsession_wait 5 whole_on_right $((2 * w))x$((2 * h)) || e2e_fail "after a hide and a show, the strip is $size"
 }
 
 "scenario_$1"

@@ -59,12 +59,10 @@ private slots:
 
 void TestCrashConsistency::acknowledgedOperationsSurviveKills() {
     StoreFolder dir;
-    const int kills = qEnvironmentVariableIsSet("PINSTRIP_CRASH_KILLS")
-                          ? qEnvironmentVariableIntValue("PINSTRIP_CRASH_KILLS")
-                          : 500;
-    const quint32 runSeed = qEnvironmentVariableIsSet("PINSTRIP_CRASH_SEED")
-                                ? qEnvironmentVariableIntValue("PINSTRIP_CRASH_SEED")
-                                : std::random_device{}();
+    const int kills = qEnvironmentVariable("PINSTRIP_CRASH_KILLS", "500").toInt();
+    const quint32 runSeed =
+        qEnvironmentVariable("PINSTRIP_CRASH_SEED", QString::number(std::random_device{}()))
+            .toUInt();
     std::printf("seed %u\n", runSeed);
     std::mt19937 random(runSeed);
     double windowUs = 50000; // aimed at the child's first few operations, its start included

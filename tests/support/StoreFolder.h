@@ -8,7 +8,8 @@
 #include <functional>
 #include <optional>
 
-// A throw-away "Pinstrip" data folder under a fresh temporary root, and shared file chores.
+// A throw-away "Pinstrip" data folder under a fresh temporary root, and chores the store tests
+// share.
 class StoreFolder {
 public:
     [[nodiscard]] QString root() const { return m_root.path(); }
@@ -30,6 +31,10 @@ public:
     [[nodiscard]] static QByteArray read(const QString& path);
     [[nodiscard]] static bool write(const QString& path, const QByteArray& bytes);
     [[nodiscard]] static std::function<QDateTime()> clock();
+    // Today's list with an entry titled A, B, C… per letter: o open, p in progress, d done; and
+    // back, each entry's title and letter: "Ap Bo".
+    [[nodiscard]] static TodoState stateOf(QStringView statuses);
+    [[nodiscard]] static QString summary(const QList<TodoItem>& items);
 
 private:
     QTemporaryDir m_root;

@@ -19,12 +19,8 @@ namespace {
 
 constexpr int startTimeoutMs = 60000; // a sanitizer build starting on a busy machine
 
-QProcess* run(QObject* owner, const QStringList& arguments, const QStringList& environment = {}) {
+QProcess* run(QObject* owner, const QStringList& arguments) {
     auto* process = new QProcess(owner);
-    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-    for (const QString& variable : environment)
-        variables.insert(variable.section('=', 0, 0), variable.section('=', 1));
-    process->setProcessEnvironment(variables);
     process->start(PINSTRIP_EXECUTABLE, arguments);
     return process;
 }
@@ -106,7 +102,8 @@ private slots:
 
     // A refusal touches nothing; a later launch hands its command and the launcher's token to
     // the running copy, whose channel drops hostile, silent and half-sent clients and keeps no
-    // real command out; a termination signal ends the program cleanly.
+    // real command out. Without a display (as under Wayland) a copy starts all the same, and a
+    // termination signal ends it cleanly.
     void program() {
         QProcess* refused = run(this, {"--sum"});
         QVERIFY(refused->waitForFinished(startTimeoutMs) && refused->exitCode() == 2);
@@ -132,7 +129,8 @@ private slots:
                 clients.back()->write(payload);
                 clients.back()->flush();
             }
-            run(this, {"--toggle"}, {"DESKTOP_STARTUP_ID=startup"});
+            qputenv("DESKTOP_STARTUP_ID", "startup");
+            run(this, {"--toggle"});
             QTRY_COMPARE_WITH_TIMEOUT(received.size(), 1, startTimeoutMs);
             for (const auto& client : clients)
                 QTRY_COMPARE_WITH_TIMEOUT(client->state(), QLocalSocket::UnconnectedState, 10000);

@@ -1,28 +1,14 @@
 #include "LoginItem.h"
+#include "StoreFolder.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-} // namespace
 
 // The login entry, the tray menu and the update check.
 class TestShellServices : public QObject {
@@ -56,14 +42,13 @@ private slots:
         int beeps = 0;
         LoginItem login(config.filePath("autostart"), "/opt/Pin Strip/pinstrip", [&] { ++beeps; });
         const QString legacyPath = config.filePath("autostart/pinstrip.desktop");
-        QVERIFY(QDir(config.path()).mkdir("autostart"));
-        QVERIFY(entry.isEmpty() || write(login.entryPath(), entry));
-        QVERIFY(legacy.isEmpty() || write(legacyPath, legacy));
+        QVERIFY(entry.isEmpty() || StoreFolder::write(login.entryPath(), entry));
+        QVERIFY(legacy.isEmpty() || StoreFolder::write(legacyPath, legacy));
         QCOMPARE(login.enabled(), enabled);
         login.toggle();
         QCOMPARE(login.enabled(), !enabled);
         QVERIFY(!QFile::exists(legacyPath));
-        const QByteArray written = contents(login.entryPath());
+        const QByteArray written = StoreFolder::read(login.entryPath());
         QCOMPARE(written.isEmpty(), enabled);
         QVERIFY(enabled || written.contains("\nExec=\"/opt/Pin Strip/pinstrip\"\n"));
         QCOMPARE(beeps, 0);
@@ -73,12 +58,12 @@ private slots:
     void unwritableLoginFolderBeepsOnly() {
         QTemporaryDir config;
         const QString blocker = config.filePath("autostart");
-        QVERIFY(write(blocker, "not a folder"));
+        QVERIFY(StoreFolder::write(blocker, "not a folder"));
         int beeps = 0;
         LoginItem login(blocker, "pinstrip", [&] { ++beeps; });
         login.toggle();
         QVERIFY(beeps == 1 && !login.enabled());
-        QCOMPARE(contents(blocker), QByteArray("not a folder"));
+        QCOMPARE(StoreFolder::read(blocker), QByteArray("not a folder"));
     }
 
     // A popup gets no shortcuts from Qt: Control-Q must still quit while the menu is open.

@@ -1,4 +1,5 @@
 #include "ArchiveModel.h"
+#include "HistoryWindow.h"
 #include "ItemListModel.h"
 #include "RowMenu.h"
 #include "StoreFolder.h"
@@ -63,13 +64,15 @@ struct ViewHarness {
         return rows;
     }
     [[nodiscard]] QQuickItem* find(const QString& name) const { return rows(name).value(0); }
-    // Every descendant of `item` with this objectName, in tree order: delegates of lists and
-    // repeaters are visual children only.
+    // Every descendant of `item` with this objectName (any, when null), in tree order: delegates
+    // of lists and repeaters are visual children only.
     [[nodiscard]] static QList<QQuickItem*> all(QQuickItem* item, const QString& objectName) {
         QList<QQuickItem*> found;
         for (QQuickItem* child : item->childItems())
-            found += (child->objectName() == objectName ? QList{child} : QList<QQuickItem*>()) +
-                     all(child, objectName);
+            found +=
+                (objectName.isNull() || child->objectName() == objectName ? QList{child}
+                                                                          : QList<QQuickItem*>()) +
+                all(child, objectName);
         return found;
     }
     [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {
@@ -79,29 +82,19 @@ struct ViewHarness {
         return item->property("text").toString();
     }
     // A move to where the pointer already is reports nothing, so arrive from elsewhere.
-    void hover(QQuickItem* item) {
+    QPoint hover(QQuickItem* item) {
         const QPoint centre = item->mapToScene(item->boundingRect().center()).toPoint();
         QTest::mouseMove(&window, centre + QPoint(1, 1));
         QTest::mouseMove(&window, centre);
         QTest::qWait(20);
+        return centre;
     }
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton) {
-        hover(item);
-        QTest::mouseClick(&window, button, {},
-                          item->mapToScene(item->boundingRect().center()).toPoint());
+        QTest::mouseClick(&window, button, {}, hover(item));
     }
     void type(const QString& text) {
         for (const QChar c : text)
             QTest::keyClick(&window, c.toLatin1());
-    }
-    // Today's list with one entry per letter: o open, p in progress, d done.
-    static TodoState stateOf(const QString& statuses) {
-        TodoState state;
-        for (const QChar c : statuses)
-            state.items.append({QUuid::createUuid(),
-                                QString("Entry %1").arg(state.items.size() + 1),
-                                ItemStatus(QString("opd").indexOf(c))});
-        return state;
     }
     StoreFolder folder;
     std::unique_ptr<TodoStore> store;
@@ -109,14 +102,6 @@ struct ViewHarness {
     QQuickWindow window;
     std::unique_ptr<QQuickItem> root;
 };
-
-// One letter per entry, in the order given: o open, p in progress, d done.
-QString statuses(const QList<TodoItem>& items) {
-    QString letters;
-    for (const TodoItem& item : items)
-        letters += "opd"[static_cast<int>(item.status)];
-    return letters;
-}
 
 // A model on a store of its own, checked by Qt's model tester on every change.
 template <typename Model> struct Mirror {
@@ -178,7 +163,7 @@ private slots:
         QFETCH(QString, statuses);
         QFETCH(QString, shown);
         QFETCH(bool, typing);
-        V view("ContentView", V::stateOf(statuses));
+        V view("ContentView", StoreFolder::stateOf(statuses));
         const bool collapsed = shown == "pill";
         view.store->setInputActive(typing);
         view.store->setCollapsed(collapsed);
@@ -204,14 +189,14 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("steps"); // the store's own count for this one call
-        QTest::newRow("status icon") << "statusIcon" << 1 << "ppd" << 2;
-        QTest::newRow("remove button") << "removeButton" << 0 << "od" << 1;
+        QTest::newRow("status icon") << "statusIcon" << 1 << "Ap Bp Cd" << 2;
+        QTest::newRow("remove button") << "removeButton" << 0 << "Bo Cd" << 1;
         QTest::newRow("archive button") << "archiveButton" << -1 << "" << 3;
     }
     void clicks() {
         QFETCH(QString, target);
         QFETCH(int, row);
-        V view("ContentView", V::stateOf("pod"));
+        V view("ContentView", StoreFolder::stateOf(u"pod"));
         if (row >= 0)
             view.hover(view.rows().value(row));
         QQuickItem* item = row >= 0 ? V::child(view.rows().value(row), target) : view.find(target);
@@ -219,7 +204,7 @@ private slots:
         QSignalSpy steps(view.store.get(), &TodoStore::objectWillChange);
         view.click(item);
         QTEST(int(steps.size()), "steps");
-        QTEST(statuses(view.store->state().items), "after");
+        QTEST(StoreFolder::summary(view.store->state().items), "after");
     }
 
     // A draft survives collapsing and expanding; Return adds it and keeps the row open and
@@ -252,7 +237,7 @@ private slots:
         QTest::addColumn<QString>("look"); // symbol, tip
         QTest::addColumn<QString>("entries");
         QTest::addColumn<int>("pick");
-        QTest::addColumn<QString>("after"); // empty: removed
+        QTest::addColumn<QString>("after"); // the status letter; empty: removed
         // clang-format off
         QTest::newRow("open") << "o" << "circle Click: mark in progress"
                               << "Mark In Progress|Mark Done||Remove" << 0 << "p";
@@ -265,7 +250,7 @@ private slots:
     void row() {
         QFETCH(QString, status);
         QFETCH(QString, look);
-        TodoState state = V::stateOf(status);
+        TodoState state = StoreFolder::stateOf(status);
         state.items[0].title = "first\nsecond\u2028third " + QString(10000, u'x');
         V view("ContentView", state);
         QQuickItem* row = view.find("todoRow");
@@ -293,7 +278,7 @@ private slots:
         QTEST(entries.join('|'), "entries");
         QFETCH(int, pick);
         rowMenu->menu()->actions().at(pick)->trigger();
-        QTEST(statuses(view.store->state().items), "after");
+        QTEST(StoreFolder::summary(view.store->state().items).right(1), "after");
     }
 
     // Cycling re-sorts the rows. A quick second click at the same spot is meant for the entry
@@ -303,9 +288,9 @@ private slots:
         QTest::addColumn<int>("interval"); // the double-click interval, ms
         QTest::addColumn<int>("second");   // the row clicked second; -1: the first click's spot
         QTest::addColumn<QString>("after");
-        QTest::newRow("quick, same spot") << 60000 << -1 << "ood";
-        QTest::newRow("late, same spot") << 0 << -1 << "dpd";
-        QTest::newRow("quick, elsewhere") << 60000 << 2 << "doo";
+        QTest::newRow("quick, same spot") << 60000 << -1 << "Ao Bo Cd";
+        QTest::newRow("late, same spot") << 0 << -1 << "Ad Bp Cd";
+        QTest::newRow("quick, elsewhere") << 60000 << 2 << "Ad Bo Co";
     }
     void secondClick() {
         QFETCH(int, interval);
@@ -314,7 +299,7 @@ private slots:
         const int before = hints->mouseDoubleClickInterval();
         hints->setMouseDoubleClickInterval(interval);
         const auto restore = qScopeGuard([&] { hints->setMouseDoubleClickInterval(before); });
-        const TodoState state = V::stateOf("pod");
+        const TodoState state = StoreFolder::stateOf(u"pod");
         V view("ContentView", state);
         const QPoint spot = view.rows().at(0)->mapToScene(QPointF(150, 10)).toPoint();
         QTest::mouseClick(&view.window, Qt::LeftButton, {}, spot);
@@ -323,18 +308,15 @@ private slots:
         QQuickItem* target = second < 0 ? nullptr : view.rows().at(second);
         QTest::mouseClick(&view.window, Qt::LeftButton, {},
                           target ? target->mapToScene(QPointF(150, 10)).toPoint() : spot);
-        QList<TodoItem> now;
-        for (const TodoItem& entry : state.items)
-            for (const TodoItem& item : view.store->state().items)
-                if (item.id == entry.id)
-                    now.append(item);
-        QTEST(statuses(now), "after");
+        QList<TodoItem> now = view.store->state().items; // back in the order of A, B, C
+        std::ranges::sort(now, {}, &TodoItem::title);
+        QTEST(StoreFolder::summary(now), "after");
     }
 
     // Archiving while the window is open shows at once, newest on top, and equal stamps stay
     // two cards; only done entries get the check and the strike, one left in progress looks open.
     void history() {
-        TodoState state = V::stateOf("pod");
+        TodoState state = StoreFolder::stateOf(u"pod");
         state.items[0].title = QString(500, u'w');
         V view("HistoryView", state);
         QVERIFY(V::text(view.find("emptyText")).startsWith("Nothing archived yet."));
@@ -361,7 +343,7 @@ private slots:
     // Any sequence of operations keeps the mirror exact, also where a hand-edited file repeats an
     // id, and never resets it, so delegates keep their state; a changed entry says so.
     void mirrorsEveryChange() {
-        TodoState state = V::stateOf("opdopdoo");
+        TodoState state = StoreFolder::stateOf(u"opdopdoo");
         state.items[5].id = state.items[0].id;
         Mirror<ItemListModel> m(state);
         QRandomGenerator random(20260314);
@@ -389,15 +371,48 @@ private slots:
         QCOMPARE(m.resets.size(), 0);
     }
 
-    // Archiving inserts the newest day on top and the oldest falls off at the limit.
+    // Archiving inserts a day, and the oldest falls off at the limit.
     void archiveRows() {
-        TodoState state = V::stateOf("od");
+        TodoState state = StoreFolder::stateOf(u"od");
         state.archive.fill(ArchivedDay{"2026-01-01 09:00", {}}, TodoStore::archiveLimit);
         Mirror<ArchiveModel> m(state);
         m.store->archiveAndClear();
         QCOMPARE(m.model.rowCount(), TodoStore::archiveLimit);
         QCOMPARE(m.resets.size(), 0);
-        QCOMPARE(m.model.index(0).data(ArchiveModel::DateRole).toString(), "2025-06-02 18:40");
+    }
+
+    // Days archived while the window is closed cost it nothing, and once its page is full an
+    // open window holds no more items however long the archive grows. Every way of closing
+    // hides it, and it comes back where it was left.
+    void historyWindowHoldsNoMoreItems() {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        StoreFolder folder;
+        TodoStore store(folder.path(), StoreFolder::clock());
+        QQmlEngine engine;
+        HistoryWindow window(engine, store);
+        QList<qsizetype> open, closed;
+        for (int round = 0; round < 12; ++round) {
+            for (int i = 0; i < 8; ++i)
+                store.add(QStringLiteral("round %1 entry %2").arg(round).arg(i));
+            store.archiveAndClear();
+            window.present();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            if (round == 0)
+                window.setPosition(123, 77);
+            QCOMPARE(window.position(), QPoint(123, 77));
+            open << V::all(window.contentItem(), {}).size();
+            if (round % 3 == 2)
+                window.close();
+            else
+                QTest::keyClick(&window, round % 3 ? Qt::Key_W : Qt::Key_Escape,
+                                round % 3 ? Qt::ControlModifier : Qt::NoModifier);
+            QTRY_VERIFY2(!window.isVisible(), QByteArray::number(round % 3));
+            store.add(QStringLiteral("archived while closed"));
+            store.archiveAndClear();
+            closed << V::all(window.contentItem(), {}).size();
+        }
+        QCOMPARE(closed, QList<qsizetype>(closed.size(), closed.first()));
+        QCOMPARE(open.mid(4), QList<qsizetype>(open.size() - 4, open.at(4)));
     }
 };
 
