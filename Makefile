@@ -47,7 +47,7 @@ bench: deps
 
 soak: deps
 	$(RELEASE)
-	cmake --build --preset release -j $(JOBS) --target pinstrip summon_xtool soak_driver
+	cmake --build --preset release -j $(JOBS) --target pinstrip summon_target soak_driver
 	SOAK_ROUNDS=$(SOAK_ROUNDS) SOAK_ARCHIVE_EVERY=200 SOAK_HISTORY_EVERY=300 \
 		tests/run-isolated.sh build/release/bench/soak/bench_soak
 

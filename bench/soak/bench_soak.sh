@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Endurance run of pinstrip: Xvfb and openbox from scripts/xsession.sh, a private session bus on
 # which soak_driver is the tray host, and a target window that logs any key reaching it. Run
-# through tests/run-isolated.sh. Expects PINSTRIP, XTOOL and SOAK_DRIVER; the length comes from
+# through tests/run-isolated.sh. Expects PINSTRIP, TARGET_APP and SOAK_DRIVER; the length comes from
 # SOAK_ROUNDS, SOAK_ARCHIVE_EVERY and SOAK_HISTORY_EVERY (a short run by default). Every process
 # started here is stopped by its PID.
 set -euo pipefail
@@ -28,7 +28,7 @@ xsession_start
 export DBUS_SESSION_BUS_ADDRESS
 
 : >"$typed"
-"$XTOOL" target "$typed" &
+"$TARGET_APP" "$typed" &
 target_pid=$!
 xsession_wait 10 xdotool search --name '^pinstrip-e2e-target$' || { echo "no target window" >&2; exit 1; }
 target=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)

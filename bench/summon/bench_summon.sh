@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Summon benchmarks on a private X desktop: the per-event cost of the raw-event path, then the
 # summon latency of the real program. Run through tests/run-isolated.sh (scripts/bench.sh does).
-# Expects PINSTRIP, XTOOL, SUMMON_EVENTS and SUMMON_LATENCY (paths to the executables).
+# Expects PINSTRIP, TARGET_APP, SUMMON_EVENTS and SUMMON_LATENCY (paths to the executables).
 source "$(dirname "$0")/../../tests/e2e/harness.sh"
 
 e2e_start_desktop

@@ -180,7 +180,7 @@ kwin_wayland_start() {
     xsession_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
     QT_QPA_PLATFORM=xcb xsession_spawn plasmawindowed org.kde.plasma.systemtray
     xsession_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
-    QT_QPA_PLATFORM=wayland xsession_spawn "$WLTARGET" "$TYPED"
+    QT_QPA_PLATFORM=wayland xsession_spawn "$TARGET_APP" "$TYPED"
     xsession_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
     kwin_eval 'workspace.activeClient = T' >/dev/null # as a click into it would
     xsession_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"

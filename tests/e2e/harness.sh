@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Helpers of the end-to-end scenarios and the summon benchmark: a private desktop, a target
-# window logging what is typed, the real pinstrip. Expects PINSTRIP, XTOOL, tests/run-isolated.sh.
+# window logging what is typed, the real pinstrip. Expects PINSTRIP, XTOOL, TARGET_APP,
+# tests/run-isolated.sh.
 set -euo pipefail
 # shellcheck source=scripts/xsession.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xsession.sh"
@@ -35,7 +36,7 @@ e2e_start_desktop() { # [xfce]: openbox with tint2 unless told otherwise
 
 e2e_start_target() { # a window that logs what is typed into it, with the keyboard
     : >"$TYPED"
-    xsession_spawn "$XTOOL" target "$TYPED"
+    xsession_spawn "$TARGET_APP" "$TYPED"
     xsession_wait 10 xdotool search --name '^pinstrip-e2e-target$' || e2e_fail "no target window"
     TARGET=$(xdotool search --name '^pinstrip-e2e-target$' | head -n1)
     e2e_focus_target
