@@ -12,12 +12,12 @@
 
 namespace {
 
-constexpr int rounds = 7;
 constexpr int settleMs = 2000;
 constexpr int frameTimeoutMs = 20000;
 
 struct Sample {
     double firstFrameMs = 0;
+    double cpuMs = 0;
     double rssMb = 0;
 };
 
@@ -34,11 +34,12 @@ std::optional<Sample> measure(const QString& program) {
         std::fprintf(stderr, "no first frame from %s\n", qPrintable(program));
         return std::nullopt;
     }
+    const std::optional<double> cpu = child.cpuToFirstFrameMs();
     QThread::msleep(settleMs);
     const std::optional<double> rss = child.residentMb();
-    if (!rss)
+    if (!rss || !cpu)
         return std::nullopt;
-    return Sample{*frame, *rss};
+    return Sample{*frame, *cpu, *rss};
 }
 
 } // namespace
@@ -52,13 +53,15 @@ int main(int argc, char* argv[]) {
     const QString programs[] = {QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
                                 QString::fromLocal8Bit(argv[3])};
     const QString& pinstrip = programs[0];
+    const int rounds = qEnvironmentVariableIsSet("PINSTRIP_BENCH_ROUNDS")
+                           ? qEnvironmentVariableIntValue("PINSTRIP_BENCH_ROUNDS")
+                           : 7;
     const int idleSeconds = qEnvironmentVariableIsSet("PINSTRIP_BENCH_IDLE_SECONDS")
                                 ? qEnvironmentVariableIntValue("PINSTRIP_BENCH_IDLE_SECONDS")
                                 : 30;
 
     constexpr int count = std::size(programs);
-    std::vector<double> frames[count];
-    std::vector<double> memory[count];
+    std::vector<Sample> samples[count];
     for (int round = 0; round < rounds; ++round) {
         // Rotate the order so that a warming disk cache or a busy neighbour affects all alike.
         for (int step = 0; step < count; ++step) {
@@ -66,23 +69,26 @@ int main(int argc, char* argv[]) {
             const std::optional<Sample> sample = measure(programs[which]);
             if (!sample)
                 return 1;
-            frames[which].push_back(sample->firstFrameMs);
-            memory[which].push_back(sample->rssMb);
+            samples[which].push_back(*sample);
         }
     }
-    double frame[count];
-    double rss[count];
-    for (int which = 0; which < count; ++which) {
-        frame[which] = median(frames[which]);
-        rss[which] = median(memory[which]);
-    }
-    std::printf("median of %d       pinstrip   text window   bare window   pinstrip/text\n",
+    std::printf("median of %d            pinstrip   text window   bare window   pinstrip/text\n",
                 rounds);
-    std::printf("first frame (ms)  %8.1f   %11.1f   %11.1f   %5.2f (target <= 1.30)\n", frame[0],
-                frame[1], frame[2], frame[0] / frame[1]);
-    std::printf("memory (MB)       %8.1f   %11.1f   %11.1f   %5.2f (target <= 1.15)\n", rss[0],
-                rss[1], rss[2], rss[0] / rss[1]);
-    std::printf("(memory is resident, 2 s after the first frame)\n");
+    const auto row = [&samples](const char* name, double Sample::*field, const char* target) {
+        double value[count];
+        for (int which = 0; which < count; ++which) {
+            std::vector<double> values;
+            for (const Sample& sample : samples[which])
+                values.push_back(sample.*field);
+            value[which] = median(values);
+        }
+        std::printf("%-22s %8.1f   %11.1f   %11.1f   %5.2f%s\n", name, value[0], value[1], value[2],
+                    value[0] / value[1], target);
+    };
+    row("first frame (ms)", &Sample::firstFrameMs, " (target <= 1.30)");
+    row("CPU to first frame (ms)", &Sample::cpuMs, "");
+    row("memory (MB)", &Sample::rssMb, " (target <= 1.15)");
+    std::printf("(memory is resident, %d s after the first frame)\n", settleMs / 1000);
 
     QuickChild child;
     if (!child.start(pinstrip, frameTimeoutMs))
