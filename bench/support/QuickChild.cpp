@@ -1,5 +1,6 @@
 #include "QuickChild.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <unistd.h>
@@ -28,8 +29,11 @@ std::optional<double> QuickChild::start(const QString& program, int timeoutMs) {
     QByteArray log;
     while (clock.elapsed() < timeoutMs && m_process.waitForReadyRead(timeoutMs)) {
         log += m_process.readAll();
-        if (log.contains("frame rendered") || log.contains("Frame rendered"))
-            return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        if (log.contains("frame rendered") || log.contains("Frame rendered")) {
+            const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            m_cpuToFirstFrameMs = runningMs();
+            return elapsed;
+        }
     }
     return std::nullopt;
 }
@@ -56,6 +60,20 @@ std::optional<double> QuickChild::cpuMs() const {
         return std::nullopt;
     const double ticks = fields[11].toDouble() + fields[12].toDouble();
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+std::optional<double> QuickChild::runningMs() const {
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(m_process.processId()));
+    const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (threads.isEmpty())
+        return std::nullopt;
+    double ns = 0;
+    for (const QString& thread : threads) {
+        QFile schedstat(tasks.filePath(thread + QStringLiteral("/schedstat")));
+        if (schedstat.open(QIODevice::ReadOnly))
+            ns += schedstat.readAll().split(' ').first().toDouble();
+    }
+    return ns / 1e6;
 }
 
 QByteArray QuickChild::readLog() {

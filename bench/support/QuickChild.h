@@ -18,6 +18,9 @@ public:
     // Starts the program; milliseconds from the start to its first frame, or nullopt when none
     // came within timeoutMs.
     [[nodiscard]] std::optional<double> start(const QString& program, int timeoutMs);
+    // Time the program had spent on a CPU when its first frame was seen: unlike the wall time,
+    // barely moved by busy neighbours.
+    [[nodiscard]] std::optional<double> cpuToFirstFrameMs() const { return m_cpuToFirstFrameMs; }
     [[nodiscard]] std::optional<double> residentMb() const;
     // User and system time the program has used.
     [[nodiscard]] std::optional<double> cpuMs() const;
@@ -25,5 +28,9 @@ public:
     [[nodiscard]] QByteArray readLog();
 
 private:
+    // On-CPU time of the live threads, to the nanosecond.
+    [[nodiscard]] std::optional<double> runningMs() const;
+
     QProcess m_process;
+    std::optional<double> m_cpuToFirstFrameMs;
 };
