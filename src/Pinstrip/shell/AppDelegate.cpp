@@ -44,11 +44,7 @@ AppDelegate::AppDelegate(Environment environment) : m_environment(std::move(envi
         m_environment.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 }
 
-AppDelegate::~AppDelegate() {
-    // A shown strip reports itself hidden as it goes, and the tray then reads the hot key and the
-    // double tap for its menu: take the strip down while they still exist.
-    m_panel.reset();
-}
+AppDelegate::~AppDelegate() = default;
 
 bool AppDelegate::applicationDidFinishLaunching() {
     // The guard comes before the store: a second copy must not read, create or rewrite the
