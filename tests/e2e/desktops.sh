@@ -165,6 +165,7 @@ kwin_wayland_start() {
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wl-pinstrip
     export KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 # the latter offers fake input
     cp /usr/bin/kwin_wayland "$E2E_DIR/kwin_wayland"
+    # "Legacy X11 App Support" at modifier keys: a double tap reaches Xwayland programs.
     printf '[Xwayland]\nXwaylandEavesdrops=Modifiers\n' >"$XDG_CONFIG_HOME/kwinrc"
     xsession_spawn "$E2E_DIR/kwin_wayland" --virtual --xwayland --socket "$WAYLAND_DISPLAY" \
         --width 1440 --height 900 --no-lockscreen
@@ -196,6 +197,13 @@ kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints i
     xsession_wait 5 grep -q "^js: Q$id " "$XSESSION_LOG" && sed -n "s/^js: Q$id //p" "$XSESSION_LOG"
 }
 kwin_is() { [ "$(kwin_eval "!!$1 && $1 == $2")" = true ]; }
+kwin_summons() { # <title> <keys...>: the strip takes the keyboard, then the typing; Escape returns it
+    "$WLKEYS" "${@:2}"
+    xsession_wait 5 kwin_is A S || e2e_fail "${*:2} did not give the strip the keyboard"
+    "$WLKEYS" "type:$1" Return Escape
+    xsession_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
+    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
+}
 strip_above() { # kept above the maximised target
     [ "$(kwin_eval 'S.keepAbove && !T.keepAbove && T.width == 1440')" = true ] ||
         e2e_fail "the strip is not above the maximised window ($*)"
@@ -219,19 +227,11 @@ scenario_kwin_wayland() {
     strip_above "at the start"
     xsession_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
         e2e_fail "no registration reported"
-    "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
-    xsession_wait 5 kwin_is A S || e2e_fail "Ctrl+Alt+T did not give the strip the keyboard"
-    "$WLKEYS" type:wayland Return Escape
-    xsession_wait 5 grep -q '"title": *"wayland"' "$TODO" || e2e_fail "what was typed into the strip was lost"
-    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
+    kwin_summons wayland +Control_L +Alt_L t -Alt_L -Control_L
     strip_above "after the hand-back"
     "$WLKEYS" type:back
     xsession_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
-    # KDE's "Legacy X11 App Support" at modifier keys lets the double tap through.
-    "$WLKEYS" +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
-    xsession_wait 5 kwin_is A S || e2e_fail "the double tap did not give the strip the keyboard"
-    "$WLKEYS" Escape
-    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back after the double tap"
+    kwin_summons tap +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
     # The tray icon on a Wayland panel: a left click toggles, the host reads and clicks the menu.
     expect_tray_item
     call "$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
