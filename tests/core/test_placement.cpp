@@ -8,34 +8,14 @@ using Rect = Placement::Rect;
 
 namespace {
 
-// Monitors by letter, the primary first: L 1440 × 900 under a 25 px top panel; R a 1920 × 1080
-// monitor to its right, bottoms aligned.
-QList<Monitor> monitors(const QString& letters) {
-    static const QHash<QChar, Monitor> known{
-        {u'L', {"LEFT", {0, 0, 1440, 900}, {0, 0, 1440, 875}}},
-        {u'R', {"RIGHT", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}}}};
-    QList<Monitor> out;
-    for (const QChar letter : QString(letters).remove(u' ').toStdU16String())
-        out << known.value(letter);
-    return out;
-}
-
-// Space-separated numbers as x y width height.
-Rect rect(const QString& text) {
-    QList<double> v;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts))
-        v << word.toDouble();
-    v.resize(4);
-    return {v[0], v[1], v[2], v[3]};
-}
+// The primary first: L 1440 × 900 under a 25 px top panel; R a 1920 × 1080 monitor to its right,
+// bottoms aligned.
+const Monitor left{"LEFT", {0, 0, 1440, 900}, {0, 0, 1440, 875}};
+const Monitor right{"RIGHT", {1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}};
 
 QString text(const std::optional<Rect>& r) {
-    if (!r)
-        return QStringLiteral("none");
-    QStringList out;
-    for (double v : {r->x, r->y, r->width, r->height})
-        out << QString::number(v, 'g', QLocale::FloatingPointShortest);
-    return out.join(u' ');
+    return r ? QString::asprintf("%.17g %.17g %.17g %.17g", r->x, r->y, r->width, r->height)
+             : "none";
 }
 
 } // namespace
@@ -89,11 +69,14 @@ private slots:
         QFETCH(QString, row);
         QFETCH(QSizeF, size);
         const QStringList in = row.section(" = ", 0, 0).split(" | ");
-        const QList<Monitor> on = monitors(in.at(0));
+        QList<Monitor> on;
+        for (const QString& letter : in.at(0).split(u' ', Qt::SkipEmptyParts))
+            on << (letter == "L" ? left : right);
         const QString& source = in.at(1);
         std::optional<Place> place = Placement::placeFromString(source);
-        if (source.front().isDigit())
-            place = Placement::placeOf(on, rect(source));
+        if (const QStringList v = source.split(u' '); source.front().isDigit())
+            place = Placement::placeOf(
+                on, {v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble()});
         else if (source.startsWith(u'{') && source.endsWith(u'}'))
             place = Placement::placeFromAnchor(on, source);
         const QStringList out = row.split(" = ");
@@ -106,12 +89,11 @@ private slots:
     void placeTextReadsBack() {
         QCOMPARE(Placement::placeToString({"LEFT", {0.1 + 0.2, -2.5}}),
                  "{0.30000000000000004, -2.5} LEFT");
-        for (double x : {1424.0, 1.0 / 3, 1e21, -1e-7, 5e-324, 1e308}) {
+        for (double x : {1424.0, 1.0 / 3, 1e21, -1e-7, 5e-324, 1e308})
             for (const char* name : {"DP-1", "", "Dell U2720Q {2}"}) {
                 const Place place{name, {x, -x / 3}};
                 QVERIFY(Placement::placeFromString(Placement::placeToString(place)) == place);
             }
-        }
     }
 };
 

@@ -8,75 +8,70 @@
 
 namespace {
 
-enum class Op { add, cycle, setDone, remove, archive };
+// What a row does to the store, given the id of the entry it acts on.
+using Op = void (*)(TodoStore&, const QUuid&);
+const Op add = [](TodoStore& store, const QUuid&) { store.add("E"); };
+const Op cycle = [](TodoStore& store, const QUuid& id) { store.cycle(id); };
+const Op setDone = [](TodoStore& store, const QUuid& id) { store.setStatus(id, ItemStatus::done); };
+const Op drop = [](TodoStore& store, const QUuid& id) { store.remove(id); };
+const Op archive = [](TodoStore& store, const QUuid&) { store.archiveAndClear(); };
+
+// With twins the second entry carries the first's id; row -1 is an id no entry has; with no
+// notifications nothing is written either.
+struct Case {
+    QString start;
+    bool twins;
+    Op op;
+    int row, notifications;
+    QString after;
+};
 
 } // namespace
 
-Q_DECLARE_METATYPE(Op)
+Q_DECLARE_METATYPE(Case)
 
 class TestTodoStore : public QObject {
     Q_OBJECT
 
 private slots:
     void operations_data() {
-        QTest::addColumn<QString>("start"); // with twins, the second entry carries the first's id
-        QTest::addColumn<bool>("twins");
-        QTest::addColumn<Op>("op");
-        QTest::addColumn<int>("row"); // the entry acted on; -1: an id no entry has
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<int>("notifications"); // none: nothing written either
+        QTest::addColumn<Case>("c");
         // clang-format off
-        QTest::newRow("add: after the last open") << "pood" << false << Op::add << -1 << "Ap Bo Co Eo Dd" << 2;
-        QTest::newRow("cycle open: last in progress") << "pood" << false << Op::cycle << 2 << "Ap Cp Bo Dd" << 2;
-        QTest::newRow("cycle in progress: first done") << "pood" << false << Op::cycle << 0 << "Bo Co Ad Dd" << 2;
-        QTest::newRow("cycle done: last open") << "pood" << false << Op::cycle << 3 << "Ap Bo Co Do" << 2;
-        QTest::newRow("cycle unknown id") << "pood" << false << Op::cycle << -1 << "Ap Bo Co Dd" << 0;
-        QTest::newRow("set open to done: first done") << "pood" << false << Op::setDone << 1 << "Ap Co Bd Dd" << 2;
-        QTest::newRow("remove") << "pood" << false << Op::remove << 1 << "Ap Co Dd" << 1;
-        QTest::newRow("archive") << "pood" << false << Op::archive << -1 << "" << 3;
-        QTest::newRow("file order kept until the first sort") << "dodp" << false << Op::cycle << 1 << "Bp Dp Ad Cd" << 2;
-        QTest::newRow("twin ids: cycle the first") << "oo" << true << Op::cycle << 0 << "Ap Bo" << 2;
-        QTest::newRow("twin ids: remove both") << "oo" << true << Op::remove << 0 << "" << 1;
+        QTest::newRow("add: after the last open") << Case{"pood", false, add, -1, 2, "Ap Bo Co Eo Dd"};
+        QTest::newRow("cycle open: last in progress") << Case{"pood", false, cycle, 2, 2, "Ap Cp Bo Dd"};
+        QTest::newRow("cycle in progress: first done") << Case{"pood", false, cycle, 0, 2, "Bo Co Ad Dd"};
+        QTest::newRow("cycle done: last open") << Case{"pood", false, cycle, 3, 2, "Ap Bo Co Do"};
+        QTest::newRow("cycle unknown id") << Case{"pood", false, cycle, -1, 0, "Ap Bo Co Dd"};
+        QTest::newRow("set open to done: first done") << Case{"pood", false, setDone, 1, 2, "Ap Co Bd Dd"};
+        QTest::newRow("remove") << Case{"pood", false, drop, 1, 1, "Ap Co Dd"};
+        QTest::newRow("archive") << Case{"pood", false, archive, -1, 3, ""};
+        QTest::newRow("file order kept until the first sort") << Case{"dodp", false, cycle, 1, 2, "Bp Dp Ad Cd"};
+        QTest::newRow("twin ids: cycle the first") << Case{"oo", true, cycle, 0, 2, "Ap Bo"};
+        QTest::newRow("twin ids: remove both") << Case{"oo", true, drop, 0, 1, ""};
         // clang-format on
     }
 
     void operations() {
-        QFETCH(QString, start);
-        QFETCH(bool, twins);
-        QFETCH(int, row);
-        QFETCH(int, notifications);
+        QFETCH(Case, c);
         StoreFolder dir;
-        TodoState before = StoreFolder::stateOf(start);
-        if (twins)
+        TodoState before = StoreFolder::stateOf(c.start);
+        if (c.twins)
             before.items[1].id = before.items[0].id;
         QVERIFY(dir.setState(before));
         TodoStore store(dir.path(), StoreFolder::clock());
         QVERIFY(QFile::remove(dir.file()));
-
         // Each notification comes before its change: record what observers see then.
         QList<TodoState> seen;
         int changed = 0;
         connect(&store, &TodoStore::objectWillChange, this, [&] { seen << store.state(); });
         connect(&store, &TodoStore::stateChanged, this, [&] { ++changed; });
-        const QUuid id = row < 0 ? QUuid::createUuid() : before.items.at(row).id;
-        QFETCH(Op, op);
-        if (op == Op::add)
-            store.add("E");
-        else if (op == Op::cycle)
-            store.cycle(id);
-        else if (op == Op::setDone)
-            store.setStatus(id, ItemStatus::done);
-        else if (op == Op::remove)
-            store.remove(id);
-        else
-            store.archiveAndClear();
-
-        QTEST(StoreFolder::summary(store.state().items), "after");
-        QCOMPARE(seen.size(), notifications);
-        QCOMPARE(changed, notifications);
+        c.op(store, c.row < 0 ? QUuid::createUuid() : before.items.at(c.row).id);
+        QCOMPARE(StoreFolder::summary(store.state().items), c.after);
+        QCOMPARE(seen.size(), c.notifications);
+        QCOMPARE(changed, c.notifications);
         if (!seen.isEmpty())
             QCOMPARE(seen.first(), before);
-        QCOMPARE(dir.state(), notifications ? std::optional(store.state()) : std::nullopt);
+        QCOMPARE(dir.state(), c.notifications ? std::optional(store.state()) : std::nullopt);
     }
 
     // Exactly Unicode category Z, the tab, U+000A..U+000D and U+0085 go, at the ends only;

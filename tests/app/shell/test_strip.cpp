@@ -1,18 +1,17 @@
 #include "AboutBox.h"
 #include "AppDelegate.h"
+#include "FallbackWindowSystem.h"
 #include "Preferences.h"
 #include "StateFile.h"
 #include "StatusItem.h"
 #include "StripPanel.h"
 #include "TodoStore.h"
-#include "FallbackWindowSystem.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QQuickItem>
-#include <QSGRendererInterface>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,7 +68,6 @@ struct Shown {
 
 } // namespace
 
-// The strip window's placement and the delegate that launches, summons and hides it.
 class TestStrip : public QObject {
     Q_OBJECT
 
@@ -90,7 +88,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
     void init() {
         m_tray = true;
         QSettings("Pinstrip", "Pinstrip").clear();
@@ -99,61 +96,43 @@ private slots:
 
     // The first launch shows the strip; later ones follow the stored choice, but always show
     // without a tray. A window manager may map the strip elsewhere or not at all: the tray icon
-    // comes anyway.
-    void visibilityAtLaunch_data() {
-        QTest::addColumn<QString>("row"); // stored choice, tray host, shown
-        QTest::newRow("never chosen") << "- tray shown";
-        QTest::newRow("left shown") << "shown tray shown";
-        QTest::newRow("left hidden") << "hidden tray hidden";
-        QTest::newRow("left hidden, no tray host") << "hidden none shown";
+    // comes anyway. Summoning ends shown, expanded and typing, and asks for the keyboard every
+    // time: an open input row may have lost it to a click into another window. Toggling hides or
+    // shows and remembers which, leaving the list alone; the strip accepts the keyboard exactly
+    // while its input row is open.
+    void launchSummonToggle_data() {
+        QTest::addColumn<QString>("row"); // stored choice, tray host, shown; the list when summoned
+        QTest::newRow("never chosen") << "- tray shown; expanded";
+        QTest::newRow("left shown") << "shown tray shown; collapsed";
+        QTest::newRow("left shown, typing") << "shown tray shown; collapsed typing";
+        QTest::newRow("left hidden") << "hidden tray hidden; collapsed";
+        QTest::newRow("left hidden, no tray host") << "hidden none shown; typing";
     }
-    void visibilityAtLaunch() {
+    void launchSummonToggle() {
         QFETCH(QString, row);
-        const bool shown = row.endsWith("shown");
+        const bool shown = row.section(';', 0, 0).endsWith("shown");
         if (!row.startsWith('-'))
             Preferences().setVisible(row.startsWith("shown"));
         m_tray = row.contains("tray");
         auto delegate = launched(false);
-        QVERIFY(delegate->panel()->isVisible() == shown && Preferences().visible() == shown);
-        delegate->panel()->hide();
-        QTRY_VERIFY(delegate->statusItem()->shown());
-    }
-
-    // Summoning always ends shown, expanded and typing, and asks for the keyboard every time:
-    // an open input row may have lost it to a click into another window.
-    void summon_data() {
-        QTest::addColumn<QString>("state");
-        for (const char* state :
-             {"hidden collapsed", "collapsed", "expanded", "typing", "collapsed typing"})
-            QTest::newRow(state) << state;
-    }
-    void summon() {
-        QFETCH(QString, state);
-        Preferences().setVisible(!state.contains("hidden"));
-        auto delegate = launched();
+        StripPanel* panel = delegate->panel();
         TodoStore* store = delegate->store();
-        store->setCollapsed(state.contains("collapsed"));
-        store->setInputActive(state.contains("typing"));
+        QVERIFY(panel->isVisible() == shown && Preferences().visible() == shown);
+        panel->hide();
+        QTRY_VERIFY(delegate->statusItem()->shown());
+        store->setCollapsed(row.contains("collapsed"));
+        store->setInputActive(row.contains("typing"));
         delegate->hotkeyPressed();
-        QVERIFY(delegate->panel()->isVisible() && Preferences().visible());
-        QVERIFY(!store->collapsed() && store->inputActive() && delegate->panel()->allowKey());
-    }
-
-    // Toggling shows or hides and remembers which, leaving the list's state alone; the strip
-    // accepts the keyboard exactly while its input row is open.
-    void toggle() {
-        for (const bool visible : {true, false}) {
-            Preferences().setVisible(visible);
-            auto delegate = launched();
-            StripPanel* panel = delegate->panel();
-            delegate->store()->setCollapsed(true);
-            delegate->store()->userSetInputActive(true);
+        QVERIFY(panel->isVisible() && Preferences().visible());
+        QVERIFY(!store->collapsed() && store->inputActive() && panel->allowKey());
+        store->setCollapsed(true);
+        for (const bool visible : {false, true, false}) {
             delegate->togglePanel();
-            QVERIFY(panel->isVisible() != visible && Preferences().visible() != visible);
-            QVERIFY(delegate->store()->collapsed() && delegate->store()->inputActive());
-            QVERIFY(panel->allowKey() && !panel->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
-            delegate->store()->userSetInputActive(false);
-            QVERIFY(!panel->allowKey() && panel->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
+            QVERIFY(panel->isVisible() == visible && Preferences().visible() == visible);
+            QVERIFY(store->collapsed() && store->inputActive() != visible);
+            store->userSetInputActive(visible);
+            QVERIFY(panel->allowKey() == visible &&
+                    panel->flags().testFlag(Qt::WindowDoesNotAcceptFocus) != visible);
         }
     }
 
@@ -163,11 +142,10 @@ private slots:
         Preferences().setPlace("{-300, -500} LEFT");
         Preferences().setVisible(false);
         auto delegate = launched();
-        for (const QString title : {"Reset Position", "Launch at Login"}) {
+        for (const QString title : {"Reset Position", "Launch at Login"})
             for (QAction* action : delegate->statusItem()->menu().actions())
                 if (action->text() == title)
                     action->trigger();
-        }
         QVERIFY(!delegate->panel()->isVisible() && !delegate->panel()->allowKey());
         QCOMPARE(delegate->panel()->geometry().topRight(), QPoint(1423, 79));
         QVERIFY(!Preferences().place());

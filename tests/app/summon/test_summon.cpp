@@ -21,17 +21,6 @@ const QHash<QString, std::pair<std::uint8_t, std::uint32_t>> keys = {
     {"unmapped", {206, Keysym::NoSymbol}}};
 // clang-format on
 
-RawKeyTranslator::Keymap keymap(bool moved) {
-    RawKeyTranslator::Keymap map{};
-    for (const auto& [keycode, keysym] : keys)
-        map[keycode] = keysym;
-    if (moved) { // a layout switch: the left Alt key types 'e', the right one is a left Alt
-        map[64] = 'e';
-        map[108] = Keysym::AltL;
-    }
-    return map;
-}
-
 QString describe(const KeyReport& report) {
     if (report.kind != KeyReport::Kind::Flags)
         return report.kind == KeyReport::Kind::Cancel ? "cancel" : "none";
@@ -41,8 +30,7 @@ QString describe(const KeyReport& report) {
 // What the monitor's source saw; outlives the monitor that owns the source.
 struct SourceProbe {
     bool installWorks = true;
-    int installs = 0;
-    int removes = 0;
+    int installs = 0, removes = 0;
     KeySource::Sink sink;
 };
 
@@ -86,14 +74,18 @@ private slots:
     void translator() {
         QFETCH(QString, events);
         RawKeyTranslator translator;
-        translator.setKeymap(keymap(false));
+        RawKeyTranslator::Keymap map{};
+        for (const auto& [keycode, keysym] : keys)
+            map[keycode] = keysym;
+        translator.setKeymap(map);
         QStringList out;
         for (const QString& event : events.split(' ')) {
-            if (event == "remap")
-                translator.setKeymap(keymap(true));
+            const std::uint8_t keycode = keys.value(event.mid(1)).first;
+            if (event == "remap") // a layout switch: left Alt types 'e', right Alt is a left Alt
+                translator.setKeymap((map[64] = 'e', map[108] = Keysym::AltL, map));
             else if (event.startsWith("click"))
                 out << describe(RawKeyTranslator::buttonPress(event.mid(5).toUInt()));
-            else if (const std::uint8_t keycode = keys.value(event.mid(1)).first; event[0] == '+')
+            else if (event[0] == '+')
                 out << describe(translator.keyPress(keycode));
             else
                 out << describe(translator.keyRelease(keycode));
@@ -130,19 +122,18 @@ private slots:
         monitor->start(true);
         for (const QString& step : script.split(' ')) {
             const QChar kind = step.at(0);
-            if (step == "works") {
+            if (step == "works")
                 probe.installWorks = true;
-            } else if (step == "stop") {
+            else if (step == "stop")
                 monitor->stop();
-            } else if (step == "start") {
+            else if (step == "start")
                 monitor->start(true);
-            } else if (step == "gone") {
+            else if (step == "gone")
                 monitor.reset();
-            } else {
+            else
                 probe.sink(kind == 'c' ? KeyReport{KeyReport::Kind::Cancel}
                                        : KeyReport{KeyReport::Kind::Flags, kind == 'd', false},
                            4'000'010.0 + step.mid(1).toDouble());
-            }
         }
         QCOMPARE(calls, 0);
         QCoreApplication::processEvents();

@@ -14,7 +14,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QRandomGenerator>
-#include <QSGRendererInterface>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyleHints>
@@ -31,8 +30,6 @@ namespace {
 // store of its own on a temporary folder that starts from `state` and a clock that never moves.
 struct ViewHarness {
     explicit ViewHarness(const QString& view, const TodoState& state = {}) {
-        // The application's scene graph; it must be chosen before the first window exists.
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         if (!folder.setState(state))
             qFatal("cannot write the state file");
         store = std::make_unique<TodoStore>(folder.path(), StoreFolder::clock());
@@ -75,12 +72,8 @@ struct ViewHarness {
                 all(child, objectName);
         return found;
     }
-    [[nodiscard]] static QQuickItem* child(QQuickItem* item, const QString& objectName) {
-        return all(item, objectName).value(0);
-    }
-    [[nodiscard]] static QString text(const QQuickItem* item) {
-        return item->property("text").toString();
-    }
+    static QQuickItem* child(QQuickItem* in, const QString& name) { return all(in, name).value(0); }
+    static QString text(const QQuickItem* item) { return item->property("text").toString(); }
     // A move to where the pointer already is reports nothing, so arrive from elsewhere.
     QPoint hover(QQuickItem* item) {
         const QPoint centre = item->mapToScene(item->boundingRect().center()).toPoint();
@@ -91,10 +84,6 @@ struct ViewHarness {
     }
     void click(QQuickItem* item, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(&window, button, {}, hover(item));
-    }
-    void type(const QString& text) {
-        for (const QChar c : text)
-            QTest::keyClick(&window, c.toLatin1());
     }
     StoreFolder folder;
     std::unique_ptr<TodoStore> store;
@@ -135,7 +124,6 @@ template <typename Model> struct Mirror {
 
 using V = ViewHarness;
 
-// The strip's content view, the archive window and the models under them.
 class TestViews : public QObject {
     Q_OBJECT
 
@@ -213,7 +201,7 @@ private slots:
         V view("ContentView");
         view.click(view.find("addButton"));
         QTRY_VERIFY(view.find("inputField") && view.find("inputField")->hasActiveFocus());
-        view.type("Buy milk");
+        QTest::keyClick(&view.window, 'x');
         view.click(view.find("collapseButton"));
         QVERIFY(view.find("pill") && view.store->inputActive());
         view.click(view.find("pillText"));
@@ -222,10 +210,10 @@ private slots:
         QTest::keyClick(&view.window, Qt::Key_Return);
         QCOMPARE(V::text(field), QString());
         QVERIFY(field->hasActiveFocus() && view.store->inputActive());
-        QTRY_COMPARE(V::text(V::child(view.find("todoRow"), "title")), "Buy milk");
+        QTRY_COMPARE(V::text(V::child(view.find("todoRow"), "title")), "x");
         // Nothing handed on or dropped stays behind in the field's undo history.
         QVERIFY(!field->property("canUndo").toBool());
-        view.type("draft");
+        QTest::keyClick(&view.window, 'y');
         QTest::keyClick(&view.window, Qt::Key_Escape);
         QVERIFY(V::text(field).isEmpty() && !field->property("canUndo").toBool());
     }
@@ -385,7 +373,6 @@ private slots:
     // open window holds no more items however long the archive grows. Every way of closing
     // hides it, and it comes back where it was left.
     void historyWindowHoldsNoMoreItems() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         StoreFolder folder;
         TodoStore store(folder.path(), StoreFolder::clock());
         QQmlEngine engine;
