@@ -23,7 +23,7 @@ packages=(
     kwin-x11 plasma-workspace kded5 gnome-shell gnome-shell-extension-appindicator
     gnome-settings-daemon
     # tests: Wayland sessions (headless KWin with Xwayland, its fake-input protocol for keys)
-    kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols
+    kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols procps
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging
