@@ -8,6 +8,7 @@
 #include "KWinLegacyKeySource.h"
 #include "NullHotkey.h"
 #include "NullKeySource.h"
+#include "PortalHotkey.h"
 #include "X11Connection.h"
 #include "X11Hotkey.h"
 #include "X11WindowSystem.h"
@@ -54,8 +55,16 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
         case Hotkeys::kglobalaccel:
             return std::make_unique<KGlobalAccelHotkey>(combination, std::move(pressed),
                                                         std::move(reported));
-        case Hotkeys::gnomeCustomShortcut:
-            return std::make_unique<GnomeCustomShortcut>(combination, std::move(reported));
+        case Hotkeys::portalOrGnomeBinding:
+        case Hotkeys::portal:
+            return std::make_unique<PortalHotkey>(
+                combination, std::move(pressed), reported, [kind, combination, reported] {
+                    if (kind == Hotkeys::portal)
+                        return std::unique_ptr<HotkeyBackend>(
+                            std::make_unique<NullHotkey>(reported));
+                    return std::unique_ptr<HotkeyBackend>(
+                        std::make_unique<GnomeCustomShortcut>(combination, reported));
+                });
         case Hotkeys::desktopFirstGrab:
             return std::make_unique<DesktopFirstHotkey>(combination, desktopShortcuts(desktops),
                                                         std::move(grab), std::move(reported));
@@ -84,7 +93,7 @@ Platform::Hotkeys Platform::hotkeysFor(const Session& session) {
     if (session.desktops.contains("kde") && session.sessionBus)
         return Hotkeys::kglobalaccel;
     if (session.wayland) // an X11 grab sees keys only while an X11 window has the keyboard
-        return gnome(session.desktops) ? Hotkeys::gnomeCustomShortcut : Hotkeys::none;
+        return gnome(session.desktops) ? Hotkeys::portalOrGnomeBinding : Hotkeys::portal;
     if (!session.x11)
         return Hotkeys::none;
     return gnome(session.desktops) || session.desktops.contains("xfce") ? Hotkeys::desktopFirstGrab
