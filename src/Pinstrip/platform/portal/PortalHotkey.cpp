@@ -81,7 +81,9 @@ PortalHotkey::PortalHotkey(QKeyCombination combination, Pressed pressed, Reporte
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError()) {
-            fallBack();
+            qCInfo(lcPortal).noquote()
+                << "hot key: no desktop portal with global shortcuts:" << w->error().message();
+            m_standIn = m_fallback();
             return;
         }
         m_bus.connect(service, path, interface, QStringLiteral("Activated"), this,
@@ -113,11 +115,6 @@ std::optional<QKeyCombination> PortalHotkey::proposedBinding() const {
 
 QString PortalHotkey::bind(QKeyCombination combination) {
     return m_standIn ? m_standIn->bind(combination) : HotkeyBackend::bind(combination);
-}
-
-void PortalHotkey::fallBack() {
-    qCInfo(lcPortal) << "hot key: no desktop portal with global shortcuts";
-    m_standIn = m_fallback();
 }
 
 void PortalHotkey::request(const QString& method, QVariantList arguments, QVariantMap options,

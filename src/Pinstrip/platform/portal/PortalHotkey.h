@@ -37,7 +37,6 @@ private:
     void request(const QString& method, QVariantList arguments, QVariantMap options, Then then);
     void sessionCreated(const QVariantMap& results);
     void bound(const QVariantMap& results);
-    void fallBack();
 
     QDBusConnection m_bus;
     QKeyCombination m_combination;
