@@ -60,8 +60,8 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
             return std::make_unique<PortalHotkey>(
                 combination, std::move(pressed), reported, [kind, combination, reported] {
                     if (kind == Hotkeys::portal)
-                        return std::unique_ptr<HotkeyBackend>(
-                            std::make_unique<NullHotkey>(reported));
+                        return std::unique_ptr<HotkeyBackend>(std::make_unique<NullHotkey>(
+                            reported, QStringLiteral("no desktop portal with global shortcuts")));
                     return std::unique_ptr<HotkeyBackend>(
                         std::make_unique<GnomeCustomShortcut>(combination, reported));
                 });
@@ -73,7 +73,7 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
         case Hotkeys::none:
             break;
         }
-        return std::make_unique<NullHotkey>(std::move(reported));
+        return std::make_unique<NullHotkey>(std::move(reported), QStringLiteral("no X11 display"));
     };
 }
 
