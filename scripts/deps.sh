@@ -24,6 +24,8 @@ packages=(
     gnome-settings-daemon
     # tests: Wayland sessions (headless KWin with Xwayland, its fake-input protocol for keys)
     kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols procps
+    # tests: sway (headless, driven over its IPC; keys through wtype, screenshots through grim)
+    sway grim wtype
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

@@ -6,6 +6,7 @@
 #include "KGlobalAccelHotkey.h"
 #include "NullHotkey.h"
 #include "NullKeySource.h"
+#include "SwayWindowSystem.h"
 #include "X11Connection.h"
 #include "X11Hotkey.h"
 #include "X11WindowSystem.h"
@@ -73,7 +74,8 @@ Platform Platform::choose() {
     if (x11) {
         qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << Qt::hex
                            << Qt::showbase << x11->root();
-        platform.windowSystem = std::make_unique<X11WindowSystem>(x11);
+        platform.windowSystem = SwayWindowSystem::create(qEnvironmentVariable("SWAYSOCK"),
+                                                         std::make_unique<X11WindowSystem>(x11));
         platform.keySource = std::make_unique<XInputKeySource>(x11);
     } else {
         qCInfo(lcPlatform).noquote() << "no X11 on" << QGuiApplication::platformName()
