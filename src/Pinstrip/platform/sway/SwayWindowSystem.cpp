@@ -103,7 +103,10 @@ void SwayWindowSystem::pin() {
 }
 
 bool SwayWindowSystem::eventFilter(QObject* watched, QEvent* event) {
-    constexpr int maxCorrections = 4;
+    // sway answers each size the strip asked for with a centring of its own, and a burst of
+    // relayouts may leave several of them queued behind the last placement. A move undone
+    // comes back only when something keeps moving the strip; then it gives up.
+    constexpr int maxCorrections = 20;
     if (event->type() != QEvent::Move || m_dragged || m_target.isEmpty() ||
         static_cast<QMoveEvent*>(event)->pos() == m_placedAt)
         return QObject::eventFilter(watched, event);
