@@ -9,10 +9,12 @@ id -u "$SWAY_USER" >/dev/null 2>&1 || useradd --system --no-create-home --shell 
 chown -R "$SWAY_USER:" "$E2E_DIR"
 export SWAYSOCK=$XDG_RUNTIME_DIR/sway.sock QT_LOGGING_RULES="pinstrip.summon.info=true"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-as_user() { # <command...>: as the test's user, with the session's environment only
-    setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --init-groups env -i PATH="$PATH" HOME="$HOME" \
+# What sway runs is no child of this shell: wait until each process stopped is gone.
+trap 'pids=("${XSESSION_PIDS[@]}"); xsession_stop; for p in "${pids[@]}"; do xsession_wait 10 eval "! kill -0 $p"; done' EXIT
+as_user() { # <command...>: as the test's user, with the session's environment only; AS_USER=exec
+    ${AS_USER:-} setpriv --reuid="$SWAY_USER" --regid="$SWAY_USER" --init-groups env -i PATH="$PATH" HOME="$HOME" \
         XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" XDG_CONFIG_HOME="$XDG_CONFIG_HOME" XDG_DATA_HOME="$XDG_DATA_HOME" \
-        XDG_CACHE_HOME="$XDG_CACHE_HOME" SWAYSOCK="$SWAYSOCK" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} \
+        XDG_CACHE_HOME="$XDG_CACHE_HOME" DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" SWAYSOCK="$SWAYSOCK" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} \
         QT_LOGGING_RULES="$QT_LOGGING_RULES" LSAN_OPTIONS="${LSAN_OPTIONS:-}" "$@"
 }
 msg() { as_user swaymsg "$@"; }
@@ -25,8 +27,8 @@ print(next(json.dumps(n) for n in walk(json.load(sys.stdin)) if eval(sys.argv[1]
 strip() { node 'n["name"] == "Pinstrip"'; }
 focus_is() { node 'n["focused"]' | grep -q "\"name\": \"$1\""; } # <title>
 # Runs <command> inside the session, as sway's bindings do; its PID is stopped with the session.
-in_sway() { # <name> <command>
-    msg exec "echo \$\$ >$E2E_DIR/$1.pid; exec $2 >>$E2E_DIR/$1.log 2>&1" >/dev/null
+in_sway() { # <name> <command>: sway reads "$$" as "$"
+    msg exec "echo \$\$\$\$ >$E2E_DIR/$1.pid && exec $2 >>$E2E_DIR/$1.log 2>&1" >/dev/null
     xsession_wait 10 test -s "$E2E_DIR/$1.pid" || e2e_fail "sway did not run $1"
     XSESSION_PIDS+=("$(cat "$E2E_DIR/$1.pid")")
 }
@@ -48,11 +50,17 @@ summons() { # <title> <keys...>: the strip takes the keyboard, then the typing; 
 # A native Wayland window has the keyboard; the strip comes through Xwayland, is pinned over
 # IPC, stays pinned as it grows, and sway's bindings of Ctrl+Alt+T and of Alt's release summon.
 scenario_sway() {
-    mkdir -p "$XDG_CONFIG_HOME/sway" && echo 'xwayland enable' >"$XDG_CONFIG_HOME/sway/config"
+    mkdir -p "$XDG_CONFIG_HOME/sway" && echo 'xwayland force' >"$XDG_CONFIG_HOME/sway/config"
     chown -R "$SWAY_USER:" "$XDG_CONFIG_HOME"
-    xsession_spawn as_user WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 WLR_LIBINPUT_NO_DEVICES=1 \
+    AS_USER=exec xsession_spawn as_user WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_RENDERER=pixman sway
     xsession_wait 10 msg 'output HEADLESS-1 mode 1440x900' || e2e_fail "sway did not start"
+    # sway names its Xwayland display to the programs it runs a moment after it answers.
+    xsession_wait 10 eval 'msg exec "echo \$DISPLAY >$E2E_DIR/display" >/dev/null; sleep 0.1; grep -q : "$E2E_DIR/display"' ||
+        e2e_fail "sway gives its programs no Xwayland display"
+    local xwayland="pgrep -u $SWAY_USER -f ^Xwayland.$(cat "$E2E_DIR/display")."
+    xsession_wait 10 $xwayland || e2e_fail "sway started no Xwayland"
+    XSESSION_PIDS=("$($xwayland)" "${XSESSION_PIDS[@]}") # stopped after sway
     export WAYLAND_DISPLAY
     WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-? | head -n1)
     in_sway target "env QT_QPA_PLATFORM=wayland $TARGET_APP $TYPED"
@@ -67,7 +75,7 @@ scenario_sway() {
     msg "bindsym --release Alt_L exec $PINSTRIP --tap" >/dev/null
     keys -P Alt_L -p Alt_L
     ! xsession_wait 2 focus_is Pinstrip || e2e_fail "a single tap of Alt summoned"
-    summons tapped -P Alt_L -p Alt_L -P Alt_L -p Alt_L
+    summons tapped -P Alt_L -p Alt_L -s 100 -P Alt_L -p Alt_L
     as_user grim "$E2E_DIR/sway.png"
     e2e_clean_stderr
 }
