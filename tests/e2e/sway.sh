@@ -72,6 +72,10 @@ scenario_sway() {
     msg "bindsym Ctrl+Alt+t exec $PINSTRIP --summon" >/dev/null
     summons sway -M ctrl -M alt t -m alt -m ctrl
     strip_pinned "grown by a row"
+    as_user "$PINSTRIP" --toggle
+    xsession_wait 5 eval '! strip' || e2e_fail "--toggle did not hide the strip"
+    summons hidden -M ctrl -M alt t -m alt -m ctrl # sway maps it anew: no_focus holds then
+    strip_pinned "shown by a summon"
     msg "bindsym --release Alt_L exec $PINSTRIP --tap" >/dev/null
     keys -P Alt_L -p Alt_L
     ! xsession_wait 2 focus_is Pinstrip || e2e_fail "a single tap of Alt summoned"

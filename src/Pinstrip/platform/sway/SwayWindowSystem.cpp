@@ -46,7 +46,7 @@ std::unique_ptr<WindowSystem> SwayWindowSystem::create(const QString& socketPath
             const QJsonObject container = event[QLatin1String("container")].toObject();
             if (event[QLatin1String("change")] == QLatin1String("new") &&
                 windowOf(container) == system->m_strip)
-                system->pin();
+                system->mapped();
         });
     if (!watching)
         qCWarning(lcSway) << "sway sends no window events: the strip may stay centred";
@@ -86,6 +86,14 @@ void SwayWindowSystem::placed(const QWindow& window, const QRect& geometry) {
     m_dragged = false;
     if (window.isVisible())
         pin();
+}
+
+void SwayWindowSystem::mapped() {
+    pin();
+    // A summon of the hidden strip asked for the keyboard before there was a container to give
+    // it to.
+    if (std::exchange(m_focusPending, false))
+        m_commands->run(QStringLiteral("[id=%1] focus").arg(m_strip).toUtf8());
 }
 
 void SwayWindowSystem::pin() {
@@ -139,11 +147,12 @@ void SwayWindowSystem::rememberActiveWindow(const QWindow& own) {
 
 void SwayWindowSystem::activate(const QWindow& window, quint32 userTime) {
     Q_UNUSED(userTime);
-    m_commands->run(QStringLiteral("[id=%1] focus").arg(window.winId()).toUtf8());
+    m_focusPending = !m_commands->run(QStringLiteral("[id=%1] focus").arg(window.winId()).toUtf8());
 }
 
 bool SwayWindowSystem::handBackKeyboard(const QWindow& own) {
     const qint64 previous = std::exchange(m_previous, -1);
+    m_focusPending = false;
     // Whoever took the keyboard from the strip in the meantime keeps it.
     if (!own.isActive())
         return true;

@@ -32,16 +32,19 @@ private:
                      std::unique_ptr<WindowSystem> x11);
     // Has sway float, pin and place the strip's container, once it has one.
     void pin();
+    // sway has just mapped the strip (and centred it).
+    void mapped();
     // Drops the moves sway makes on its own (they are no choice of the user's) and undoes them.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<SwayIpc> m_commands;
     std::unique_ptr<SwayIpc> m_events;
     std::unique_ptr<WindowSystem> m_x11;
-    quint64 m_strip = 0;    // the strip's X11 window
-    QRect m_target;         // where it goes, in the display's pixels
-    QPoint m_placedAt;      // the same in Qt's coordinates
-    int m_corrections = 0;  // moves undone since the last placement: sway may insist
-    bool m_dragged = false; // the user moves it, since the last placement
-    qint64 m_previous = -1; // the container that had the keyboard before a summon
+    quint64 m_strip = 0;         // the strip's X11 window
+    QRect m_target;              // where it goes, in the display's pixels
+    QPoint m_placedAt;           // the same in Qt's coordinates
+    int m_corrections = 0;       // moves undone since the last placement: sway may insist
+    bool m_dragged = false;      // the user moves it, since the last placement
+    bool m_focusPending = false; // a summon wants the keyboard for a strip not mapped yet
+    qint64 m_previous = -1;      // the container that had the keyboard before a summon
 };
