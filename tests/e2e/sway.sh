@@ -33,9 +33,10 @@ in_sway() { # <name> <command>: sway reads "$$" as "$"
     XSESSION_PIDS+=("$(cat "$E2E_DIR/$1.pid")")
 }
 keys() { as_user wtype -s 120 -M shift -m shift "$@"; } # wtype may lose its first key
-strip_pinned() { # <when>: at the default top-right corner, floating, sticky, borderless
+strip_pinned() { # <when> [right edge]: at the default top-right corner, floating, sticky, borderless
+    local right=${2:-1424}
     xsession_wait 5 eval 'strip | python3 -c "import json, sys; n = json.load(sys.stdin); r = n[\"rect\"]
-sys.exit((r[\"x\"] + r[\"width\"], r[\"y\"], n[\"type\"], n[\"sticky\"], n[\"border\"]) != (1424, 54, \"floating_con\", True, \"none\"))"' ||
+sys.exit((r[\"x\"] + r[\"width\"], r[\"y\"], n[\"type\"], n[\"sticky\"], n[\"border\"]) != ($right, 54, \"floating_con\", True, \"none\"))"' ||
         e2e_fail "$1: the strip is not pinned at the top-right: $(strip)"
 }
 summons() { # <title> <keys...>: the strip takes the keyboard, then the typing; Escape returns it
@@ -80,6 +81,8 @@ scenario_sway() {
     keys -P Alt_L -p Alt_L
     ! xsession_wait 2 focus_is Pinstrip || e2e_fail "a single tap of Alt summoned"
     summons tapped -P Alt_L -p Alt_L -s 100 -P Alt_L -p Alt_L
+    msg 'output HEADLESS-1 mode 1280x720' >/dev/null
+    strip_pinned "on a smaller screen" 1264
     as_user grim "$E2E_DIR/sway.png"
     e2e_clean_stderr
 }
