@@ -1,8 +1,9 @@
 // Keys through KWin's fake-input protocol, in the e2e_keys language: +Key press, -Key release,
-// Key tap, sleep:MS, type:TEXT (lower-case letters). Keys: Control_L, Alt_L, Return, Escape, a
-// letter.
+// Key tap, sleep:MS, type:TEXT (lower-case letters), stamp (prints the clock in µs). Keys:
+// Control_L, Alt_L, Return, Escape, a letter.
 #include "fake-input-client-protocol.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,7 +59,13 @@ int main(int argc, char* argv[]) {
     bool sent = true;
     for (int i = 1; sent && i < argc; ++i) {
         const std::string action = argv[i];
-        if (action.rfind("sleep:", 0) == 0)
+        if (action == "stamp") { // for latency figures: when the next key goes out
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("%lld\n",
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+            std::fflush(stdout);
+        } else if (action.rfind("sleep:", 0) == 0)
             usleep(useconds_t(std::stoi(action.substr(6)) * 1000));
         else if (action.rfind("type:", 0) == 0)
             for (const char c : action.substr(5))
