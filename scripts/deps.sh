@@ -26,6 +26,8 @@ packages=(
     # desktop portal with KDE's global shortcuts)
     kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols procps
     xdg-desktop-portal xdg-desktop-portal-kde
+    # tests: sway (headless, driven over its IPC; keys through wtype, screenshots through grim)
+    sway grim wtype
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

@@ -9,6 +9,7 @@
 #include "NullHotkey.h"
 #include "NullKeySource.h"
 #include "PortalHotkey.h"
+#include "SwayWindowSystem.h"
 #include "X11Connection.h"
 #include "X11Hotkey.h"
 #include "X11WindowSystem.h"
@@ -120,7 +121,8 @@ Platform Platform::choose() {
     if (x11) {
         qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << Qt::hex
                            << Qt::showbase << x11->root();
-        platform.windowSystem = std::make_unique<X11WindowSystem>(x11);
+        platform.windowSystem = SwayWindowSystem::create(qEnvironmentVariable("SWAYSOCK"),
+                                                         std::make_unique<X11WindowSystem>(x11));
     } else {
         qCInfo(lcPlatform).noquote() << "no X11 on" << QGuiApplication::platformName()
                                      << "- no window hints or focus hand-back";

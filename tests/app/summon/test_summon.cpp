@@ -146,7 +146,8 @@ private slots:
         QTEST(out.join(' '), "reports");
     }
 
-    // Reports, each a letter and a time in seconds: d/u Alt down/up, c a key or click; then
+    // Reports, each a letter and a time in seconds: d/u Alt down/up, c a key or click, t a tap a
+    // binding reported (no user time: it counts 1000); then
     // "works" the source accepting installs again, "stop", "start", "gone" the monitor destroyed.
     // The callback runs after the event handler returns, with the second tap's server time in
     // milliseconds; a source that refused is retried.
@@ -160,6 +161,9 @@ private slots:
         QTest::newRow("monitor gone before the call") << true << "d0 u0.05 d0.2 u0.25 gone" << QList{0, 1, 1};
         QTest::newRow("stopping forgets the first tap") << true << "d0 u0.05 stop start d0.2 u0.25" << QList{0, 2, 1};
         QTest::newRow("install refused") << false << "stop works start d0 u0.05 d0.2 u0.25" << QList{1, 3, 0};
+        QTest::newRow("reported taps") << true << "t0 t0.4 t0.5 t1.5 t2.1 t2.2" << QList{2000, 1, 0};
+        QTest::newRow("a tap seen both ways counts once") << true << "d0 u0.05 t0.06" << QList{0, 1, 0};
+        QTest::newRow("reported taps while stopped") << true << "stop t0 t0.1 start t0.2" << QList{0, 2, 1};
         // clang-format on
     }
     void monitor() {
@@ -169,7 +173,9 @@ private slots:
         probe.installWorks = installWorks;
         int calls = 0;
         auto monitor = std::make_unique<OptionDoubleTap>(
-            [&calls](quint32 userTime) { calls += userTime == 4'000'010'250u ? 1 : 100; },
+            [&calls](quint32 userTime) {
+                calls += userTime == 4'000'010'250u ? 1 : userTime == 0 ? 1000 : 100;
+            },
             std::make_unique<FakeKeySource>(probe));
         monitor->start(true);
         monitor->start(true);
@@ -183,6 +189,8 @@ private slots:
                 monitor->start(true);
             else if (step == "gone")
                 monitor.reset();
+            else if (kind == 't')
+                monitor->commandTap(4'000'010.0 + step.mid(1).toDouble());
             else
                 probe.sink(kind == 'c' ? KeyReport{KeyReport::Kind::Cancel}
                                        : KeyReport{KeyReport::Kind::Flags, kind == 'd', false},
