@@ -108,6 +108,8 @@ Platform::DoubleTap Platform::doubleTapFor(const Session& session) {
         return DoubleTap::noneOnWayland;
     if (session.desktops.contains("kde"))
         return DoubleTap::kwinLegacyX11;
+    if (session.desktops.contains("sway"))
+        return DoubleTap::swayBindings;
     return gnome(session.desktops) ? DoubleTap::noneOnGnome : DoubleTap::noneOnWayland;
 }
 
@@ -138,6 +140,7 @@ Platform Platform::choose() {
             std::make_unique<KWinLegacyKeySource>(std::make_unique<XInputKeySource>(x11));
         break;
     case DoubleTap::noneOnGnome:
+    case DoubleTap::swayBindings:
     case DoubleTap::noneOnWayland:
         break;
     }

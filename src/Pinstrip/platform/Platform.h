@@ -35,9 +35,9 @@ public:
     // Where the double tap comes from, and so what to tell the user when it does not.
     enum class DoubleTap : std::uint8_t {
         xinput,        // raw keys of the X server, where it has XInput 2
-        kwinLegacyX11, // the same through Xwayland, as far as KWin's "Legacy X11 App Support"
-                       // allows
+        kwinLegacyX11, // through Xwayland, as far as KWin's "Legacy X11 App Support" allows
         noneOnGnome,   // GNOME on Wayland hands no program the keys of another
+        swayBindings,  // sway runs `pinstrip --tap` from release bindings of its config
         noneOnWayland, // any other Wayland session
     };
     Q_ENUM(DoubleTap)

@@ -42,6 +42,13 @@ Messages::Message Messages::noDoubleTap(Platform::DoubleTap session, const QStri
                                "\u2192 Keyboard \u2192 View and Customize Shortcuts \u2192 Custom "
                                "Shortcuts.")
                     .arg(hotkeyStatus)};
+    case DoubleTap::swayBindings:
+        return {
+            QStringLiteral("On sway the double tap of Alt comes from sway's own bindings."),
+            QStringLiteral("Add \u201cbindsym --release Alt_L exec pinstrip --tap\u201d and the "
+                           "same for Alt_R to sway's config, then reload it; two taps summon "
+                           "Pinstrip. %1")
+                .arg(hotkeyStatus)};
     case DoubleTap::noneOnWayland:
         return {QStringLiteral("This Wayland session gives no program the double tap of Alt."),
                 QStringLiteral("Bind a key to \u201cpinstrip --summon\u201d in the desktop's "

@@ -278,7 +278,7 @@ private slots:
         QTest::newRow("Ubuntu, Wayland") << QByteArray("ubuntu:GNOME") << true << true << true << H::portalOrGnomeBinding << D::noneOnGnome;
         QTest::newRow("Xfce") << QByteArray("XFCE") << false << true << true << H::desktopFirstGrab << D::xinput;
         QTest::newRow("openbox") << QByteArray() << false << true << false << H::grab << D::xinput;
-        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::portal << D::noneOnWayland;
+        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::portal << D::swayBindings;
         QTest::newRow("Wayland, no Xwayland") << QByteArray("KDE") << true << false << true << H::kglobalaccel << D::noneOnWayland;
         QTest::newRow("no display") << QByteArray() << false << false << false << H::none << D::xinput;
         // clang-format on
