@@ -1,12 +1,19 @@
-// Keys through KWin's fake-input protocol, in the e2e_keys language: +Key press, -Key release,
-// Key tap, sleep:MS, type:TEXT (lower-case letters). Keys: Control_L, Alt_L, Return, Escape, a
-// letter.
+// Keys for a headless Wayland compositor, in the e2e_keys language: +Key press, -Key release,
+// Key tap, sleep:MS, type:TEXT (lower-case letters). Keys: Control_L, Alt_L, Super_L, Return,
+// Escape, Up, a letter. Through KWin's fake-input protocol where offered, otherwise through
+// Mutter's remote desktop, whose session lives as long as our bus connection.
 #include "fake-input-client-protocol.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QThread>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
-#include <unistd.h>
 #include <wayland-client.h>
 
 namespace {
@@ -23,8 +30,13 @@ const wl_registry_listener registryListener{
 
 // The Linux input event code on a US layout, -1 for an unknown key.
 int code(const std::string& key) {
-    for (const auto& [name, linux] :
-         {std::pair{"Control_L", 29}, {"Alt_L", 56}, {"Return", 28}, {"Escape", 1}})
+    for (const auto& [name, linux] : {std::pair{"Control_L", 29},
+                                      {"Alt_L", 56},
+                                      {"Super_L", 125},
+                                      {"Shift_L", 42},
+                                      {"Return", 28},
+                                      {"Escape", 1},
+                                      {"Up", 103}})
         if (key == name)
             return linux;
     static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
@@ -34,32 +46,57 @@ int code(const std::string& key) {
     return -1;
 }
 
+QDBusMessage mutter(const QString& path, const char* interface, const char* method,
+                    const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.gnome.Mutter.RemoteDesktop"), path,
+        QStringLiteral("org.gnome.Mutter.RemoteDesktop") + interface, method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
     wl_display* display = wl_display_connect(nullptr);
     wl_registry* registry = display ? wl_display_get_registry(display) : nullptr;
     if (registry) {
         wl_registry_add_listener(registry, &registryListener, nullptr);
         wl_display_roundtrip(display);
     }
-    if (!fakeInput)
-        return std::fprintf(stderr, "wlkeys: no compositor with fake input\n"), 2;
-    org_kde_kwin_fake_input_authenticate(fakeInput, "pinstrip tests", "end-to-end input");
-    const auto send = [&](const std::string& key, bool down) {
-        if (code(key) < 0)
-            return std::fprintf(stderr, "wlkeys: unknown key %s\n", key.c_str()), false;
-        org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(code(key)), down ? 1 : 0);
-        wl_display_roundtrip(display);
-        usleep(15000);
+    std::function<void(int, bool)> key;
+    if (fakeInput) {
+        org_kde_kwin_fake_input_authenticate(fakeInput, "pinstrip tests", "end-to-end input");
+        key = [&](int linux, bool down) {
+            org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(linux), down ? 1 : 0);
+            wl_display_roundtrip(display);
+        };
+    } else if (const QDBusReply<QDBusObjectPath> session =
+                   mutter(QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), "", "CreateSession");
+               session.isValid()) {
+        key = [path = session.value().path()](int linux, bool down) {
+            mutter(path, ".Session", "NotifyKeyboardKeycode", {uint(linux), down});
+        };
+        mutter(session.value().path(), ".Session", "Start");
+        key(code("Shift_L"), true); // the first key of a session is lost
+        key(code("Shift_L"), false);
+    } else {
+        return std::fprintf(stderr, "wlkeys: neither fake input nor a remote desktop\n"), 2;
+    }
+    const auto send = [&](const std::string& name, bool down) {
+        if (code(name) < 0)
+            return std::fprintf(stderr, "wlkeys: unknown key %s\n", name.c_str()), false;
+        key(code(name), down);
+        QThread::msleep(15);
         return true;
     };
-    const auto tap = [&](const std::string& key) { return send(key, true) && send(key, false); };
+    const auto tap = [&](const std::string& name) { return send(name, true) && send(name, false); };
     bool sent = true;
     for (int i = 1; sent && i < argc; ++i) {
         const std::string action = argv[i];
         if (action.rfind("sleep:", 0) == 0)
-            usleep(useconds_t(std::stoi(action.substr(6)) * 1000));
+            QThread::msleep(std::stoul(action.substr(6)));
         else if (action.rfind("type:", 0) == 0)
             for (const char c : action.substr(5))
                 sent = sent && tap({c});
@@ -68,8 +105,11 @@ int main(int argc, char* argv[]) {
         else
             sent = tap(action);
     }
-    org_kde_kwin_fake_input_destroy(fakeInput);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
+    if (fakeInput)
+        org_kde_kwin_fake_input_destroy(fakeInput);
+    if (registry) {
+        wl_registry_destroy(registry);
+        wl_display_disconnect(display);
+    }
     return sent ? 0 : 2;
 }
