@@ -21,14 +21,11 @@ stacks_stop_bus_clients() {
 }
 trap 'stacks_stop_bus_clients 2>/dev/null; e2e_stop_pinstrip; xsession_stop' EXIT
 
-stacks_bus() {
+stacks_bus() { # [display]: a private session bus, on a display of our own when asked
+    [ -z "${1:-}" ] || xsession_start_display || e2e_fail "no display of our own"
     eval "$(dbus-launch --sh-syntax)"
     XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
     BUSES=$DBUS_SESSION_BUS_ADDRESS
-}
-stacks_display_and_bus() {
-    xsession_start_display || e2e_fail "no display of our own"
-    stacks_bus
 }
 # GNOME Shell exits without a system bus: a second private one stands in. No welcome tour.
 gnome_system_bus() {
@@ -54,7 +51,7 @@ kde_focus_level() { # <0..4>: KWin's focus-stealing prevention, applied at once
 
 # kwin_x11, kglobalaccel, and Plasma's tray applet in a window with kded5's StatusNotifierWatcher.
 kde_start() {
-    stacks_display_and_bus
+    stacks_bus display
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=x11 KDE_FULL_SESSION=true
     kde_focus_level 1
     stacks_wm kwin_x11 --replace
@@ -76,7 +73,7 @@ gnome_overview_closed() {
 gnome_start() {
     local keys=org.gnome.settings-daemon.plugins.media-keys
     local binding=$keys.custom-keybinding:/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/terminal/
-    stacks_display_and_bus
+    stacks_bus display
     gnome_system_bus
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
     gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"

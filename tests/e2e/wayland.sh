@@ -131,7 +131,6 @@ gnome_wayland_start() {
     wayland_xwayland "$XSESSION_SPAWNED"
     xsession_spawn "$GSD_MEDIA_KEYS"
     xsession_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
-    : >"$TYPED"
     QT_QPA_PLATFORM=wayland xsession_spawn "$TARGET_APP" "$TYPED"
     xsession_wait 10 gnome_has_keyboard T || e2e_fail "the Wayland window did not get the keyboard"
     "$WLKEYS" +Super_L Up -Super_L

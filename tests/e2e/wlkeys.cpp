@@ -5,14 +5,14 @@
 #include "fake-input-client-protocol.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
+#include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QThread>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <wayland-client.h>
 
@@ -46,15 +46,6 @@ int code(const std::string& key) {
     return -1;
 }
 
-QDBusMessage mutter(const QString& path, const char* interface, const char* method,
-                    const QVariantList& arguments = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.gnome.Mutter.RemoteDesktop"), path,
-        QStringLiteral("org.gnome.Mutter.RemoteDesktop") + interface, method);
-    call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -65,6 +56,7 @@ int main(int argc, char* argv[]) {
         wl_registry_add_listener(registry, &registryListener, nullptr);
         wl_display_roundtrip(display);
     }
+    const QString mutter = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
     std::function<void(int, bool)> key;
     if (fakeInput) {
         org_kde_kwin_fake_input_authenticate(fakeInput, "pinstrip tests", "end-to-end input");
@@ -72,15 +64,16 @@ int main(int argc, char* argv[]) {
             org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(linux), down ? 1 : 0);
             wl_display_roundtrip(display);
         };
-    } else if (const QDBusReply<QDBusObjectPath> session =
-                   mutter(QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), "", "CreateSession");
-               session.isValid()) {
-        key = [path = session.value().path()](int linux, bool down) {
-            mutter(path, ".Session", "NotifyKeyboardKeycode", {uint(linux), down});
+    } else if (const QDBusReply<QDBusObjectPath> path =
+                   QDBusInterface(mutter, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), mutter)
+                       .call("CreateSession");
+               path.isValid()) {
+        auto session =
+            std::make_shared<QDBusInterface>(mutter, path.value().path(), mutter + ".Session");
+        session->call("Start");
+        key = [session](int linux, bool down) {
+            session->call("NotifyKeyboardKeycode", uint(linux), down);
         };
-        mutter(session.value().path(), ".Session", "Start");
-        key(code("Shift_L"), true); // the first key of a session is lost
-        key(code("Shift_L"), false);
     } else {
         return std::fprintf(stderr, "wlkeys: neither fake input nor a remote desktop\n"), 2;
     }
@@ -92,7 +85,7 @@ int main(int argc, char* argv[]) {
         return true;
     };
     const auto tap = [&](const std::string& name) { return send(name, true) && send(name, false); };
-    bool sent = true;
+    bool sent = fakeInput || tap("Shift_L"); // Mutter loses the first key of a session
     for (int i = 1; sent && i < argc; ++i) {
         const std::string action = argv[i];
         if (action.rfind("sleep:", 0) == 0)
