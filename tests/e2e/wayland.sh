@@ -137,13 +137,20 @@ gnome_wayland_start() {
     xsession_wait 5 eval 'gnome_target | grep -q " 1440$"' || e2e_fail "the Wayland window is not maximised"
 }
 
+gnome_question() { # a window of ours titled "Pinstrip" besides the strip
+    local w
+    for w in $(xdotool search --onlyvisible --name '^Pinstrip$'); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q UTILITY || return 0
+    done
+    return 1
+}
+
 # Through Xwayland the strip sits at the top-right of the work area, below the top bar, above a
 # maximised Wayland window. Pinstrip offers once to bind Control+Alt+T to its summon command in
 # the media keys; with the yes, the key takes the keyboard from that window, Escape gives it back.
 scenario_gnome_wayland() {
     gnome_wayland_start
-    "$PINSTRIP" >>"$APP_LOG" 2>&1 &
-    PINSTRIP_PID=$!
+    e2e_start_pinstrip
     gsettings set $GNOME_KEYS custom-keybindings "['$GNOME_CUSTOM/files/', '$GNOME_CUSTOM/pinstrip/']"
     gnome_custom set pinstrip name "'Summon Pinstrip'"
     gnome_custom set pinstrip command "'$PINSTRIP --summon'"
@@ -152,7 +159,10 @@ scenario_gnome_wayland() {
     top=$(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }')
     e2e_expect_corner "1424 $((top + 54))" "at the start"
     gnome_strip_above "at the start"
+    e2e_stop_pinstrip
+    e2e_start_pinstrip
     wayland_summons gnome +Control_L +Alt_L t -Alt_L -Control_L
+    ! gnome_question || e2e_fail "the second start asked again"
     e2e_clean_stderr
 }
 
