@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "OptionDoubleTap.h"
 #include "Platform.h"
+#include "ShortcutOffer.h"
 #include "SingleInstance.h"
 #include "StatusItem.h"
 #include "TodoStore.h"
@@ -14,11 +15,13 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -26,14 +29,6 @@ namespace {
 
 const QUrl contentViewUrl(QStringLiteral("qrc:/qt/qml/Pinstrip/ContentView.qml"));
 constexpr std::chrono::milliseconds trayAtTheLatest(300);
-
-// A plain message box of the program.
-std::unique_ptr<QMessageBox> messageBox(const Messages::Message& message) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, Messages::title,
-                                             message.text, QMessageBox::Ok);
-    box->setInformativeText(message.details);
-    return box;
-}
 
 } // namespace
 
@@ -67,6 +62,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
     m_hotkey = std::make_unique<Hotkey>(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, summon,
                                         platform.hotkey);
     m_optionTap = std::make_unique<OptionDoubleTap>(summon, std::move(platform.keySource));
+    m_doubleTapSource = platform.doubleTap;
+    m_shortcutOffer = std::make_unique<ShortcutOffer>(*m_hotkey, m_preferences, m_dialogs);
     setupPanel();
     m_statusItem = std::make_unique<StatusItem>([this] { return menuState(); },
                                                 [guard](TrayMenu::Command command) {
@@ -196,7 +193,8 @@ void AppDelegate::menuCheckUpdates() {
     const QUrl feed(QStringLiteral(PINSTRIP_UPDATE_FEED));
     if (feed.isEmpty()) {
         m_dialogs.show(Dialogs::Kind::update, [] {
-            return messageBox(Messages::builtWithoutUpdateCheck(UpdateCheck::builtAsPackage()));
+            return Dialogs::messageBox(
+                Messages::builtWithoutUpdateCheck(UpdateCheck::builtAsPackage()));
         });
         return;
     }
@@ -212,15 +210,16 @@ void AppDelegate::showUpdateResult(const UpdateCheck::Result& result) {
     switch (result.outcome) {
     case UpdateCheck::Outcome::upToDate:
         m_dialogs.show(Dialogs::Kind::update,
-                       [&] { return messageBox(Messages::upToDate(current)); });
+                       [&] { return Dialogs::messageBox(Messages::upToDate(current)); });
         return;
     case UpdateCheck::Outcome::failed:
         m_dialogs.show(Dialogs::Kind::update,
-                       [] { return messageBox(Messages::updateCheckFailed()); });
+                       [] { return Dialogs::messageBox(Messages::updateCheckFailed()); });
         return;
     case UpdateCheck::Outcome::newerAvailable:
         m_dialogs.show(Dialogs::Kind::update, [&] {
-            auto box = messageBox(Messages::updateAvailable(result.latestVersion, current));
+            auto box =
+                Dialogs::messageBox(Messages::updateAvailable(result.latestVersion, current));
             box->setStandardButtons(QMessageBox::NoButton);
             QPushButton* open = box->addButton(Messages::openReleasePage, QMessageBox::AcceptRole);
             box->addButton(Messages::later, QMessageBox::RejectRole);
@@ -250,9 +249,21 @@ void AppDelegate::menuOpenAccessibility() {
     m_optionTap->start(false);
     if (m_optionTap->active())
         return;
-    // There is no permission to grant here: system-wide keys need X11 with XInput 2.
-    m_dialogs.show(Dialogs::Kind::systemWideKeys,
-                   [] { return messageBox(Messages::noSystemWideKeys()); });
+    // There is no permission to grant here: say what this session allows, and what summons.
+    if (m_doubleTapSource == Platform::DoubleTap::noneOnGnome && m_shortcutOffer->show())
+        return;
+    m_dialogs.show(Dialogs::Kind::systemWideKeys, [this] {
+        auto box =
+            Dialogs::messageBox(Messages::noDoubleTap(m_doubleTapSource, m_hotkey->statusText()));
+        const QString settings = QStandardPaths::findExecutable(QStringLiteral("systemsettings"));
+        if (m_doubleTapSource == Platform::DoubleTap::kwinLegacyX11 && !settings.isEmpty()) {
+            QPushButton* open = box->addButton(Messages::openSettings, QMessageBox::AcceptRole);
+            connect(open, &QPushButton::clicked, [settings] {
+                QProcess::startDetached(settings, {QStringLiteral("kcm_kwinxwayland")});
+            });
+        }
+        return box;
+    });
 }
 
 void AppDelegate::menuHistory() {

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "LoginItem.h"
+#include "Platform.h"
 #include "Preferences.h"
 #include "StripPanel.h"
 #include "TrayMenu.h"
@@ -16,6 +17,7 @@ class HistoryWindow;
 class Hotkey;
 class OptionDoubleTap;
 class QQmlEngine;
+class ShortcutOffer;
 class SingleInstance;
 class StatusItem;
 class WindowSystem;
@@ -91,11 +93,13 @@ private:
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<Hotkey> m_hotkey;
     std::unique_ptr<OptionDoubleTap> m_optionTap;
+    Platform::DoubleTap m_doubleTapSource = Platform::DoubleTap::xinput;
     std::unique_ptr<StripPanel> m_panel;
     // Goes first, and with it every connection that would ask the others for the menu's state.
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<UpdateCheck> m_updater;
     Dialogs m_dialogs;
+    std::unique_ptr<ShortcutOffer> m_shortcutOffer;
     quint32 m_summonTime = 0;
 };

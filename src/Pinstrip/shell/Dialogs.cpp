@@ -1,5 +1,12 @@
 #include "Dialogs.h"
 
+std::unique_ptr<QMessageBox> Dialogs::messageBox(const Messages::Message& message) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, Messages::title,
+                                             message.text, QMessageBox::Ok);
+    box->setInformativeText(message.details);
+    return box;
+}
+
 Dialogs::~Dialogs() {
     for (const QPointer<QMessageBox>& box : m_boxes)
         delete box;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Messages.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <array>
@@ -10,13 +12,15 @@
 // open, and one of each kind at a time; asking for an open one brings it to the front.
 class Dialogs {
 public:
-    enum class Kind { about, update, systemWideKeys };
+    enum class Kind { about, update, systemWideKeys, shortcut, count };
 
     Dialogs() = default;
     Dialogs(const Dialogs&) = delete;
     Dialogs& operator=(const Dialogs&) = delete;
     ~Dialogs();
 
+    // A plain information box with the message.
+    [[nodiscard]] static std::unique_ptr<QMessageBox> messageBox(const Messages::Message& message);
     // Shows what `make` builds, unless a box of this kind is open: then that one comes forward.
     QMessageBox& show(Kind kind, const std::function<std::unique_ptr<QMessageBox>()>& make);
     // Brings the open box of this kind to the front; false when none is open.
@@ -25,5 +29,5 @@ public:
     [[nodiscard]] QMessageBox* open(Kind kind) const;
 
 private:
-    std::array<QPointer<QMessageBox>, 3> m_boxes;
+    std::array<QPointer<QMessageBox>, static_cast<std::size_t>(Kind::count)> m_boxes;
 };

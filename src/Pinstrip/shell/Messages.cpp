@@ -25,8 +25,55 @@ Messages::Message Messages::updateAvailable(const QString& latest, const QString
                 .arg(current)};
 }
 
-Messages::Message Messages::noSystemWideKeys() {
+Messages::Message Messages::noDoubleTap(Platform::DoubleTap session, const QString& hotkeyStatus) {
+    using DoubleTap = Platform::DoubleTap;
+    switch (session) {
+    case DoubleTap::kwinLegacyX11:
+        return {
+            QStringLiteral("Double-tapping Alt reaches Pinstrip only when KWin lets X11 "
+                           "programs listen to modifier keys."),
+            QStringLiteral("In System Settings \u2192 Legacy X11 App Support, choose \u201cOnly "
+                           "Meta, Control, Alt, and Shift keys\u201d, then choose \u201cOpen "
+                           "Accessibility Settings\u2026\u201d again. %1")
+                .arg(hotkeyStatus)};
+    case DoubleTap::noneOnGnome:
+        return {
+            QStringLiteral("GNOME on Wayland gives no program the double tap of Alt."),
+            QStringLiteral("%1 To summon Pinstrip with a key, bind \u201cpinstrip "
+                           "--summon\u201d in Settings \u2192 Keyboard \u2192 View and Customize "
+                           "Shortcuts \u2192 Custom "
+                           "Shortcuts.")
+                .arg(hotkeyStatus)};
+    case DoubleTap::noneOnWayland:
+        return {QStringLiteral("This Wayland session gives no program the double tap of Alt."),
+                QStringLiteral("Bind a key to \u201cpinstrip --summon\u201d in the desktop's "
+                               "keyboard settings. Meanwhile, \u201cAdd Item\u201d in this menu "
+                               "summons the strip.")};
+    case DoubleTap::xinput:
+        break;
+    }
     return {QStringLiteral("System-wide summoning needs an X11 session with XInput 2."),
             QStringLiteral("Double-tapping Alt and pressing Ctrl+Alt+T work only there. Meanwhile, "
                            "\u201cAdd Item\u201d in this menu summons the strip.")};
+}
+
+Messages::Message Messages::shortcutOffer(const QString& key, const QString& asked,
+                                          const QString& askedOwner) {
+    const QString instead = key == asked
+                                ? QString()
+                                : QStringLiteral(" %1 already runs %2, so Pinstrip would use %3.")
+                                      .arg(asked, askedOwner, key);
+    return {
+        QStringLiteral("Summon Pinstrip with %1?").arg(key),
+        QStringLiteral(
+            "GNOME on Wayland gives no program the double tap of Alt or a key of "
+            "its own. Pinstrip can add %1 to Settings \u2192 Keyboard \u2192 View and Customize "
+            "Shortcuts \u2192 Custom "
+            "Shortcuts, running \u201cpinstrip --summon\u201d; you can change or "
+            "remove it there.%2")
+            .arg(key, instead)};
+}
+
+Messages::Message Messages::shortcutNotAdded(const QString& error) {
+    return {QStringLiteral("The shortcut could not be added to GNOME's settings."), error};
 }

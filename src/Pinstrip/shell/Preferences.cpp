@@ -36,6 +36,14 @@ void Preferences::setDoubleTapEnabled(bool enabled) {
     write(doubleTapKey, enabled);
 }
 
+bool Preferences::offerShortcut() const {
+    return flag(offerShortcutKey);
+}
+
+void Preferences::setOfferShortcut(bool offer) {
+    write(offerShortcutKey, offer);
+}
+
 std::optional<QString> Preferences::text(const QString& key) const {
     m_settings.sync();
     const QVariant value = m_settings.value(key);

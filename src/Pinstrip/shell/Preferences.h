@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-// The three per-user preferences ($XDG_CONFIG_HOME/Pinstrip/Pinstrip.conf). Absent booleans
+// The per-user preferences ($XDG_CONFIG_HOME/Pinstrip/Pinstrip.conf). Absent booleans
 // count as true. Every write is flushed at once, so a killed process loses nothing.
 class Preferences {
 public:
@@ -13,6 +13,7 @@ public:
     static inline const QString placeKey = QStringLiteral("pinstrip.place");
     static inline const QString visibleKey = QStringLiteral("pinstrip.visible");
     static inline const QString doubleTapKey = QStringLiteral("pinstrip.doubleTapOption");
+    static inline const QString offerShortcutKey = QStringLiteral("pinstrip.offerShortcut");
 
     Preferences();
 
@@ -27,6 +28,10 @@ public:
 
     [[nodiscard]] bool doubleTapEnabled() const;
     void setDoubleTapEnabled(bool enabled);
+
+    // Whether to offer, once, the key binding a desktop needs before any key reaches us.
+    [[nodiscard]] bool offerShortcut() const;
+    void setOfferShortcut(bool offer);
 
 private:
     [[nodiscard]] std::optional<QString> text(const QString& key) const;

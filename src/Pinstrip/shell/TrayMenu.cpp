@@ -58,6 +58,10 @@ QString TrayMenu::pickTitle(const HotkeyStatus& hotkey) {
     const QString holder =
         hotkey.owner.isEmpty() ? QStringLiteral("another program") : hotkey.owner;
     switch (hotkey.state) {
+    case State::unbound:
+        if (hotkey.owner.isEmpty())
+            return QStringLiteral("Add Item");
+        [[fallthrough]];
     case State::desktopBinds:
     case State::taken:
         return QStringLiteral("Add Item (Ctrl+Alt+T belongs to %1)").arg(holder);
@@ -67,7 +71,8 @@ QString TrayMenu::pickTitle(const HotkeyStatus& hotkey) {
     case State::registered:
         break;
     }
-    return QStringLiteral("Add Item (Ctrl+Alt+T)");
+    return QStringLiteral("Add Item (%1)")
+        .arg(hotkey.key.isEmpty() ? QStringLiteral("Ctrl+Alt+T") : hotkey.key);
 }
 
 void TrayMenu::keyPressEvent(QKeyEvent* event) {

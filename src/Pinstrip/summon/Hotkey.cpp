@@ -20,6 +20,14 @@ QString Hotkey::statusText() const {
     return m_status.text(QKeySequence(m_combination).toString(QKeySequence::NativeText));
 }
 
+std::optional<QKeyCombination> Hotkey::proposedBinding() const {
+    return m_backend->proposedBinding();
+}
+
+QString Hotkey::bind(QKeyCombination combination) {
+    return m_backend->bind(combination);
+}
+
 void Hotkey::pressed(quint32 userTime) {
     // Never run the callback inside the platform's event handling: it may open windows and
     // take the keyboard. A call still queued when this object dies is dropped with it.

@@ -23,10 +23,14 @@ public:
            const HotkeyBackend::Factory& makeBackend, QObject* parent = nullptr);
     ~Hotkey() override;
 
+    [[nodiscard]] QKeyCombination combination() const { return m_combination; }
     [[nodiscard]] const HotkeyStatus& status() const { return m_status; }
     // The status as one sentence naming the key ("Ctrl+Alt+T belongs to the desktop (GNOME:
     // Terminal); double-tap Alt instead.").
     [[nodiscard]] QString statusText() const;
+    // The backend's binding in the desktop's own settings, where that is how keys reach us.
+    [[nodiscard]] std::optional<QKeyCombination> proposedBinding() const;
+    QString bind(QKeyCombination combination);
 
 signals:
     void statusChanged();

@@ -1,9 +1,14 @@
+#include "Dialogs.h"
+#include "Hotkey.h"
 #include "LoginItem.h"
+#include "Preferences.h"
+#include "ShortcutOffer.h"
 #include "StoreFolder.h"
 #include "TrayMenu.h"
 #include "UpdateCheck.h"
 
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -127,6 +132,50 @@ private slots:
         const auto result = finished.first().first().value<UpdateCheck::Result>();
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.page, QUrl(page));
+    }
+
+    // The binding a desktop needs is offered once by itself, again on request, and written
+    // only on "Add Shortcut"; a failed write says why.
+    void shortcutOffer() {
+        struct Backend : HotkeyBackend {
+            std::optional<QKeyCombination> proposedBinding() const override { return proposal; }
+            QString bind(QKeyCombination key) override {
+                bound << key;
+                return "no gsettings";
+            }
+            std::optional<QKeyCombination> proposal;
+            QList<QKeyCombination> bound;
+        };
+        const QKeyCombination shifted(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier,
+                                      Qt::Key_T);
+        Backend* backend = nullptr;
+        HotkeyBackend::Reported report;
+        Hotkey hotkey(Qt::ControlModifier | Qt::AltModifier | Qt::Key_T, {},
+                      [&](QKeyCombination, HotkeyBackend::Pressed, HotkeyBackend::Reported r) {
+                          report = std::move(r);
+                          auto made = std::make_unique<Backend>();
+                          backend = made.get();
+                          return made;
+                      });
+        Preferences preferences;
+        Dialogs dialogs;
+        ShortcutOffer offer(hotkey, preferences, dialogs);
+        QVERIFY(!offer.show());
+        backend->proposal = shifted;
+        for (const char* owner : {"GNOME: Terminal", "GNOME: Terminal!"})
+            report({HotkeyStatus::State::unbound, owner});
+        QMessageBox* box = dialogs.open(Dialogs::Kind::shortcut);
+        QVERIFY(box && box->informativeText().contains("Ctrl+Alt+T already runs GNOME: Terminal, "
+                                                       "so Pinstrip would use Ctrl+Alt+Shift+T"));
+        QVERIFY(!preferences.offerShortcut());
+        box->buttons().constLast()->click(); // "Not Now"
+        QTRY_VERIFY(!dialogs.open(Dialogs::Kind::shortcut));
+        QVERIFY(backend->bound.isEmpty());
+        QVERIFY(offer.show());
+        dialogs.open(Dialogs::Kind::shortcut)->defaultButton()->click();
+        QTRY_COMPARE(backend->bound, QList{shifted});
+        QTRY_VERIFY(dialogs.open(Dialogs::Kind::shortcut) &&
+                    dialogs.open(Dialogs::Kind::shortcut)->informativeText() == "no gsettings");
     }
 };
 

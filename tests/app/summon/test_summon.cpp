@@ -1,11 +1,15 @@
 #include "GnomeShortcuts.h"
+#include "GtkAccelerator.h"
 #include "Hotkey.h"
 #include "HotkeyBackend.h"
+#include "KWinLegacyKeySource.h"
 #include "KeySource.h"
 #include "OptionDoubleTap.h"
+#include "Platform.h"
 #include "RawKeyTranslator.h"
 
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -160,10 +164,12 @@ private slots:
         QCOMPARE(calls, QList<quint32>{4'000'000'000u});
     }
 
-    // What `gsettings list-recursively` prints, custom bindings each after "custom PATH".
+    // What `gsettings list-recursively` prints, custom bindings each after "custom PATH": who
+    // holds Ctrl+Alt+T, and the key of the binding that runs our summon command.
     void gnomeOwner_data() {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("owner");
+        QTest::addColumn<QString>("ours"); // "none": no binding of ours
         const QString media = "org.gnome.settings-daemon.plugins.media-keys";
         const auto custom = [&](const QString& key, const QString& value) {
             return media + ".custom-keybinding " + key + " " + value + "\n";
@@ -175,13 +181,79 @@ private slots:
         QTest::newRow("a custom binding by name, after other chords")
             << chords + "custom c1\n" + custom("binding", "'<Control><Alt>T'") + custom("command", "'run'") +
                custom("name", "\"Bob's term\"") + media + " terminal ['<Release><Alt><Control>t']\n"
-            << "GNOME: Bob's term";
-        QTest::newRow("second of a list") << chords + media + " run ['<Alt>F2', '<Mod1><Control>t']\n" << "GNOME: run";
+            << "GNOME: Bob's term" << "none";
+        QTest::newRow("second of a list") << chords + media + " run ['<Alt>F2', '<Mod1><Control>t']\n" << "GNOME: run" << "none";
+        QTest::newRow("ours, by path, on another key")
+            << chords + "custom c1\n" + custom("command", "'\"/opt/my apps/pinstrip\" --summon'") +
+               custom("binding", "'<Super>t'")
+            << "" << "<Super>t";
+        QTest::newRow("ours, without a key, and one that only looks like it")
+            << chords + "custom c1\n" + custom("command", "'pinstrip-helper --summon'") +
+               "custom c2\n" + custom("binding", "''") + custom("command", "'pinstrip --summon'")
+            << "" << "";
         // clang-format on
     }
     void gnomeOwner() {
         QFETCH(QString, output);
         QTEST(GnomeShortcuts::ownerIn(output.toUtf8(), ctrlAltT), "owner");
+        QTEST(GnomeShortcuts::summonBindingIn(output.toUtf8()).value_or("none"), "ours");
+        QCOMPARE(GtkAccelerator::format(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                                        Qt::Key_T),
+                 "<Shift><Control><Alt>t");
+    }
+
+    // Which backends a session gets: KDE's service wherever it runs; under Wayland no X11 grab,
+    // which would see keys only while an X11 window has the keyboard.
+    void chooser_data() {
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<bool>("bus");
+        QTest::addColumn<Platform::Hotkeys>("hotkeys");
+        QTest::addColumn<Platform::DoubleTap>("doubleTap");
+        using H = Platform::Hotkeys;
+        using D = Platform::DoubleTap;
+        // clang-format off
+        QTest::newRow("Plasma, X11") << QByteArray("KDE") << false << true << true << H::kglobalaccel << D::xinput;
+        QTest::newRow("Plasma, Wayland") << QByteArray("KDE") << true << true << true << H::kglobalaccel << D::kwinLegacyX11;
+        QTest::newRow("Plasma without a bus") << QByteArray("KDE") << false << true << false << H::grab << D::xinput;
+        QTest::newRow("Ubuntu, X11") << QByteArray("ubuntu:GNOME") << false << true << true << H::desktopFirstGrab << D::xinput;
+        QTest::newRow("Ubuntu, Wayland") << QByteArray("ubuntu:GNOME") << true << true << true << H::gnomeCustomShortcut << D::noneOnGnome;
+        QTest::newRow("Xfce") << QByteArray("XFCE") << false << true << true << H::desktopFirstGrab << D::xinput;
+        QTest::newRow("openbox") << QByteArray() << false << true << false << H::grab << D::xinput;
+        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::none << D::noneOnWayland;
+        QTest::newRow("Wayland, no Xwayland") << QByteArray("KDE") << true << false << true << H::kglobalaccel << D::noneOnWayland;
+        QTest::newRow("no display") << QByteArray() << false << false << false << H::none << D::xinput;
+        // clang-format on
+    }
+    void chooser() {
+        QFETCH(QByteArray, desktop);
+        QFETCH(bool, wayland);
+        QFETCH(bool, x11);
+        QFETCH(bool, bus);
+        const Platform::Session session{desktop.toLower().split(':'), wayland, x11, bus};
+        QTEST(Platform::hotkeysFor(session), "hotkeys");
+        QTEST(Platform::doubleTapFor(session), "doubleTap");
+    }
+
+    // Under KWin the double tap reaches us only when "Legacy X11 App Support" lets modifiers
+    // through; the setting is read anew each time.
+    void kwinLegacySetting() {
+        QTemporaryDir dir;
+        const QString kwinrc = dir.filePath("kwinrc");
+        SourceProbe probe;
+        KWinLegacyKeySource source(std::make_unique<FakeKeySource>(probe), kwinrc);
+        QList<bool> trusted;
+        for (const char* level : {"", "None", "Modifiers", "Combinations", "All", "Everything"}) {
+            QFile file(kwinrc);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("[Xwayland]\nXwaylandEavesdrops=") + level + "\n");
+            file.close();
+            trusted << source.trusted();
+        }
+        QCOMPARE(trusted, (QList{false, false, true, true, true, false}));
+        QVERIFY(!source.install([](const KeyReport&, double) {}));
+        QCOMPARE(probe.installs, 0);
     }
 };
 

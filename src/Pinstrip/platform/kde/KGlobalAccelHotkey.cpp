@@ -36,11 +36,6 @@ QString describe(const QDBusError& error) {
 
 } // namespace
 
-bool KGlobalAccelHotkey::fitsSession() {
-    const QList<QByteArray> desktops = qgetenv("XDG_CURRENT_DESKTOP").toLower().split(':');
-    return desktops.contains("kde") && QDBusConnection::sessionBus().isConnected();
-}
-
 KGlobalAccelHotkey::KGlobalAccelHotkey(QKeyCombination combination, Pressed pressed,
                                        Reported reported)
     : m_actionId{QLatin1String(component), QLatin1String(action), QStringLiteral("Pinstrip"),

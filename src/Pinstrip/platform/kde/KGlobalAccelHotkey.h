@@ -15,9 +15,6 @@ class KGlobalAccelHotkey : public QObject, public HotkeyBackend {
     Q_OBJECT
 
 public:
-    // A Plasma session (XDG_CURRENT_DESKTOP names KDE) with a session bus.
-    [[nodiscard]] static bool fitsSession();
-
     KGlobalAccelHotkey(QKeyCombination combination, Pressed pressed, Reported reported);
     ~KGlobalAccelHotkey() override;
 
