@@ -118,7 +118,6 @@ gnome_strip_above() { # the maximised target is as wide as the screen
 }
 GNOME_KEYS=org.gnome.settings-daemon.plugins.media-keys
 GNOME_CUSTOM=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings
-gnome_custom() { echo "$GNOME_KEYS.custom-keybinding:$GNOME_CUSTOM/$1/"; } # <name>: its schema and path
 
 gnome_wayland_start() {
     stacks_bus
@@ -126,7 +125,6 @@ gnome_wayland_start() {
     WL=gnome
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wl-pinstrip
     gsettings set $GNOME_KEYS custom-keybindings "['$GNOME_CUSTOM/files/']" # the user's own
-    gsettings set "$(gnome_custom files)" binding "'<Super>e'"
     xsession_spawn gnome-shell --headless --wayland --virtual-monitor 1440x900 --wayland-display "$WAYLAND_DISPLAY"
     wayland_xwayland "$XSESSION_SPAWNED"
     xsession_spawn "$GSD_MEDIA_KEYS"
@@ -138,11 +136,8 @@ gnome_wayland_start() {
 }
 
 gnome_question() { # a window of ours titled "Pinstrip" besides the strip
-    local w
-    for w in $(xdotool search --onlyvisible --name '^Pinstrip$'); do
-        xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q UTILITY || return 0
-    done
-    return 1
+    xsession_strip || STRIP=none
+    xdotool search --onlyvisible --name '^Pinstrip$' | grep -qvx "$STRIP"
 }
 
 # Through Xwayland the strip sits at the top-right of the work area, below the top bar, above a
@@ -151,18 +146,17 @@ gnome_question() { # a window of ours titled "Pinstrip" besides the strip
 scenario_gnome_wayland() {
     gnome_wayland_start
     e2e_start_pinstrip
-    local get="gsettings get $GNOME_KEYS custom-keybindings" top written
+    local get="gsettings get $GNOME_KEYS custom-keybindings" written
     local both="['$GNOME_CUSTOM/files/', '$GNOME_CUSTOM/pinstrip/']"
     xsession_wait 10 gnome_question || e2e_fail "no offer of Ctrl+Alt+T"
     [ "$($get)" = "['$GNOME_CUSTOM/files/']" ] || e2e_fail "the settings changed before the yes: $($get)"
     "$WLKEYS" Return
     xsession_wait 5 eval '[ "$($get)" = "$both" ]' ||
         e2e_fail "the custom shortcuts after the yes: $($get)"
-    written=$(gsettings list-recursively "$(gnome_custom pinstrip)" | cut -d' ' -f2- | sort | paste -sd' ')
+    written=$(gsettings list-recursively "$GNOME_KEYS.custom-keybinding:$GNOME_CUSTOM/pinstrip/" | cut -d' ' -f2- | sort | paste -sd' ')
     [ "$written" = "binding '<Control><Alt>t' command '$PINSTRIP --summon' name 'Summon Pinstrip'" ] ||
         e2e_fail "the shortcut written: $written"
-    top=$(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }')
-    e2e_expect_corner "1424 $((top + 54))" "at the start"
+    e2e_expect_corner "1424 $(($(xprop -root _NET_WORKAREA | awk -F'[=,] *' '{ print $3 }') + 54))" "below the top bar"
     gnome_strip_above "at the start"
     e2e_stop_pinstrip
     e2e_start_pinstrip

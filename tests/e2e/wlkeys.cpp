@@ -11,7 +11,6 @@
 #include <QThread>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <wayland-client.h>
@@ -30,13 +29,10 @@ const wl_registry_listener registryListener{
 
 // The Linux input event code on a US layout, -1 for an unknown key.
 int code(const std::string& key) {
-    for (const auto& [name, linux] : {std::pair{"Control_L", 29},
-                                      {"Alt_L", 56},
-                                      {"Super_L", 125},
-                                      {"Shift_L", 42},
-                                      {"Return", 28},
-                                      {"Escape", 1},
-                                      {"Up", 103}})
+    static const std::pair<std::string, int> named[] = {
+        {"Control_L", 29}, {"Alt_L", 56}, {"Super_L", 125}, {"Shift_L", 42},
+        {"Return", 28},    {"Escape", 1}, {"Up", 103}};
+    for (const auto& [name, linux] : named)
         if (key == name)
             return linux;
     static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
@@ -57,30 +53,28 @@ int main(int argc, char* argv[]) {
         wl_display_roundtrip(display);
     }
     const QString mutter = QStringLiteral("org.gnome.Mutter.RemoteDesktop");
-    std::function<void(int, bool)> key;
+    std::unique_ptr<QDBusInterface> session;
     if (fakeInput) {
         org_kde_kwin_fake_input_authenticate(fakeInput, "pinstrip tests", "end-to-end input");
-        key = [&](int linux, bool down) {
-            org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(linux), down ? 1 : 0);
-            wl_display_roundtrip(display);
-        };
     } else if (const QDBusReply<QDBusObjectPath> path =
                    QDBusInterface(mutter, QStringLiteral("/org/gnome/Mutter/RemoteDesktop"), mutter)
                        .call("CreateSession");
                path.isValid()) {
-        auto session =
-            std::make_shared<QDBusInterface>(mutter, path.value().path(), mutter + ".Session");
+        session =
+            std::make_unique<QDBusInterface>(mutter, path.value().path(), mutter + ".Session");
         session->call("Start");
-        key = [session](int linux, bool down) {
-            session->call("NotifyKeyboardKeycode", uint(linux), down);
-        };
     } else {
         return std::fprintf(stderr, "wlkeys: neither fake input nor a remote desktop\n"), 2;
     }
     const auto send = [&](const std::string& name, bool down) {
         if (code(name) < 0)
             return std::fprintf(stderr, "wlkeys: unknown key %s\n", name.c_str()), false;
-        key(code(name), down);
+        if (session) {
+            session->call("NotifyKeyboardKeycode", uint(code(name)), down);
+        } else {
+            org_kde_kwin_fake_input_keyboard_key(fakeInput, uint32_t(code(name)), down ? 1 : 0);
+            wl_display_roundtrip(display);
+        }
         QThread::msleep(15);
         return true;
     };
@@ -100,9 +94,9 @@ int main(int argc, char* argv[]) {
     }
     if (fakeInput)
         org_kde_kwin_fake_input_destroy(fakeInput);
-    if (registry) {
+    if (registry)
         wl_registry_destroy(registry);
+    if (display)
         wl_display_disconnect(display);
-    }
     return sent ? 0 : 2;
 }
