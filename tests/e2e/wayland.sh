@@ -4,11 +4,12 @@
 source "$(dirname "$0")/desktops.sh"
 
 wayland_xwayland() { # <compositor's PID>: DISPLAY and XAUTHORITY of the Xwayland it started
-    local line
+    local line auth
     xsession_wait 20 pgrep -P "$1" Xwayland || e2e_fail "no Xwayland"
     line=$(pgrep -a -P "$1" Xwayland)
     read -r _ _ DISPLAY _ <<<"$line" && export DISPLAY
-    [[ $line != *" -auth "* ]] || export XAUTHORITY=$(sed 's/.* -auth \([^ ]*\).*/\1/' <<<"$line")
+    auth=${line#* -auth }
+    [ "$auth" = "$line" ] || export XAUTHORITY=${auth%% *}
     unset QT_QPA_PLATFORM # Pinstrip picks Xwayland itself
 }
 wayland_strip_above() { xsession_wait 5 "${WL}_strip_above" || e2e_fail "the strip is not above the maximised window ($*)"; }
