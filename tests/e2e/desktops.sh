@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end scenarios on KDE Plasma and GNOME Shell (X11): desktops.sh <name>
-source "$(dirname "$0")/harness.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/harness.sh"
 
 CTRL_ALT_T=$((0x0C000054)) # Qt::CTRL | Qt::ALT | Qt::Key_T, as kglobalaccel stores keys
 REBOUND=$((0x0E000054)) # Ctrl+Alt+Shift+T
@@ -162,4 +162,4 @@ scenario_gnome_binding() {
     e2e_clean_stderr
 }
 
-[ "${BASH_SOURCE[0]}" != "$0" ] || "scenario_$1" # wayland.sh borrows the helpers
+[ "${BASH_SOURCE[0]}" != "$0" ] || "scenario_$1" # wayland.sh and the benchmarks borrow the helpers

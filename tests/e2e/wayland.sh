@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios in headless Wayland sessions with Xwayland, a native Wayland window
 # holding the keyboard: wayland.sh <kwin_wayland|gnome_wayland>
-source "$(dirname "$0")/desktops.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/desktops.sh"
 
 wayland_xwayland() { # <compositor's PID>: DISPLAY and XAUTHORITY of the Xwayland it started
     local line auth
@@ -163,4 +163,4 @@ scenario_gnome_wayland() {
     e2e_clean_stderr
 }
 
-"scenario_$1"
+[ "${BASH_SOURCE[0]}" != "$0" ] || "scenario_$1"

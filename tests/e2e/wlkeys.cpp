@@ -1,7 +1,8 @@
 // Keys for a headless Wayland compositor, in the e2e_keys language: +Key press, -Key release,
-// Key tap, sleep:MS, type:TEXT (lower-case letters). Keys: Control_L, Alt_L, Super_L, Return,
-// Escape, Up, a letter. Through KWin's fake-input protocol where offered, otherwise through
-// Mutter's remote desktop, whose session lives as long as our bus connection.
+// Key tap, sleep:MS, type:TEXT (lower-case letters), stamp (prints the clock in µs). Keys:
+// Control_L, Alt_L, Super_L, Return, Escape, Up, a letter. Through KWin's fake-input protocol
+// where offered, otherwise through Mutter's remote desktop, whose session lives as long as our
+// bus connection.
 #include "fake-input-client-protocol.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -82,7 +84,13 @@ int main(int argc, char* argv[]) {
     bool sent = fakeInput || tap("Shift_L"); // Mutter loses the first key of a session
     for (int i = 1; sent && i < argc; ++i) {
         const std::string action = argv[i];
-        if (action.rfind("sleep:", 0) == 0)
+        if (action == "stamp") { // for latency figures: when the next key goes out
+            const auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("%lld\n",
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+            std::fflush(stdout);
+        } else if (action.rfind("sleep:", 0) == 0)
             QThread::msleep(std::stoul(action.substr(6)));
         else if (action.rfind("type:", 0) == 0)
             for (const char c : action.substr(5))

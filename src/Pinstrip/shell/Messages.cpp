@@ -37,13 +37,11 @@ Messages::Message Messages::noDoubleTap(Platform::DoubleTap session, const QStri
                            "Accessibility Settings\u2026\u201d again. %1")
                 .arg(hotkeyStatus)};
     case DoubleTap::noneOnGnome:
-        return {
-            QStringLiteral("GNOME on Wayland gives no program the double tap of Alt."),
-            QStringLiteral("%1 To summon Pinstrip with a key, bind \u201cpinstrip "
-                           "--summon\u201d in Settings \u2192 Keyboard \u2192 View and Customize "
-                           "Shortcuts \u2192 Custom "
-                           "Shortcuts.")
-                .arg(hotkeyStatus)};
+        return {QStringLiteral("GNOME on Wayland gives no program the double tap of Alt."),
+                QStringLiteral("%1 Keys that run \u201cpinstrip --summon\u201d are set in Settings "
+                               "\u2192 Keyboard \u2192 View and Customize Shortcuts \u2192 Custom "
+                               "Shortcuts.")
+                    .arg(hotkeyStatus)};
     case DoubleTap::noneOnWayland:
         return {QStringLiteral("This Wayland session gives no program the double tap of Alt."),
                 QStringLiteral("Bind a key to \u201cpinstrip --summon\u201d in the desktop's "
@@ -65,12 +63,10 @@ Messages::Message Messages::shortcutOffer(const QString& key, const QString& ask
                                       .arg(asked, askedOwner, key);
     return {
         QStringLiteral("Summon Pinstrip with %1?").arg(key),
-        QStringLiteral(
-            "GNOME on Wayland gives no program the double tap of Alt or a key of "
-            "its own. Pinstrip can add %1 to Settings \u2192 Keyboard \u2192 View and Customize "
-            "Shortcuts \u2192 Custom "
-            "Shortcuts, running \u201cpinstrip --summon\u201d; you can change or "
-            "remove it there.%2")
+        QStringLiteral("GNOME on Wayland gives no program the double tap of Alt or a key of its "
+                       "own. Pinstrip can add %1 to Settings \u2192 Keyboard \u2192 View and "
+                       "Customize Shortcuts \u2192 Custom Shortcuts, running \u201cpinstrip "
+                       "--summon\u201d; you can change or remove it there.%2")
             .arg(key, instead)};
 }
 

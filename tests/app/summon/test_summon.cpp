@@ -188,7 +188,7 @@ private slots:
                custom("binding", "'<Super>t'")
             << "" << "<Super>t";
         QTest::newRow("ours, without a key, and one that only looks like it")
-            << chords + "custom c1\n" + custom("command", "'pinstrip-helper --summon'") +
+            << chords + "custom c1\n" + custom("command", "'pinstrip-helper --summon'") + custom("binding", "'<Super>p'") +
                "custom c2\n" + custom("binding", "''") + custom("command", "'pinstrip --summon'")
             << "" << "";
         // clang-format on
