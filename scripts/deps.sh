@@ -22,8 +22,12 @@ packages=(
     # tests: KDE Plasma (kwin_x11, kglobalaccel, Plasma's tray) and GNOME Shell on X11
     kwin-x11 plasma-workspace kded5 gnome-shell gnome-shell-extension-appindicator
     gnome-settings-daemon
-    # tests: Wayland sessions (headless KWin with Xwayland, its fake-input protocol for keys)
+    # tests: Wayland sessions (headless KWin with Xwayland, its fake-input protocol for keys, the
+    # desktop portal with KDE's global shortcuts)
     kwin-wayland xwayland qt6-wayland libwayland-dev plasma-wayland-protocols procps
+    xdg-desktop-portal xdg-desktop-portal-kde
+    # tests: sway (headless, driven over its IPC; keys through wtype, screenshots through grim)
+    sway grim wtype
     # fuzzing
     clang-14 libclang-rt-14-dev
     # packaging

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "CommandChannel.h"
 #include "CommandLine.h"
+#include "OptionDoubleTap.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QThread>
 #include <QtQml/qqmlextensionplugin.h>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -62,17 +64,26 @@ void useActivationToken(const QByteArray& token) {
 
 void perform(AppDelegate& delegate, const CommandChannel::Request& request) {
     useActivationToken(request.token);
-    if (request.command == CommandChannel::Command::toggle)
+    switch (request.command) {
+    case CommandChannel::Command::toggle:
         delegate.togglePanel();
-    else
+        return;
+    case CommandChannel::Command::tap:
+        delegate.optionTap()->commandTap(
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                .count());
+        return;
+    case CommandChannel::Command::summon:
         delegate.hotkeyPressed();
+        return;
+    }
 }
 
 // A Wayland client can neither place its window nor keep it above others; through Xwayland
 // the compositor does both. A platform the user chose still wins.
 bool preferXwayland() {
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                         qgetenv("XDG_SESSION_TYPE") == "wayland";
+    const bool wayland =
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
     return wayland && !qEnvironmentVariableIsEmpty("DISPLAY") &&
            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
@@ -97,6 +108,7 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::start:
     case CommandLine::Action::summon:
     case CommandLine::Action::toggle:
+    case CommandLine::Action::tap:
         break;
     }
 
@@ -104,10 +116,13 @@ int main(int argc, char* argv[]) {
     CommandChannel::Request request;
     if (action == CommandLine::Action::toggle)
         request.command = CommandChannel::Command::toggle;
+    else if (action == CommandLine::Action::tap)
+        request.command = CommandChannel::Command::tap;
     request.token = qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN")
                         ? qgetenv("DESKTOP_STARTUP_ID")
                         : qgetenv("XDG_ACTIVATION_TOKEN");
-    if (handOver(request))
+    // A lone tap has no copy to count towards: starting one would surprise.
+    if (handOver(request) || action == CommandLine::Action::tap)
         return 0;
 
     // The software scene graph starts faster and needs a third of the memory of OpenGL for a

@@ -1,10 +1,10 @@
 #include "NullHotkey.h"
 
-NullHotkey::NullHotkey(Reported reported) {
+NullHotkey::NullHotkey(Reported reported, QString why) {
     QMetaObject::invokeMethod(
         this,
-        [reported = std::move(reported)] {
-            reported({HotkeyStatus::State::unavailable, QStringLiteral("no X11 display")});
+        [reported = std::move(reported), why = std::move(why)] {
+            reported({HotkeyStatus::State::unavailable, why});
         },
         Qt::QueuedConnection);
 }

@@ -8,6 +8,8 @@
 #include "KWinLegacyKeySource.h"
 #include "NullHotkey.h"
 #include "NullKeySource.h"
+#include "PortalHotkey.h"
+#include "SwayWindowSystem.h"
 #include "X11Connection.h"
 #include "X11Hotkey.h"
 #include "X11WindowSystem.h"
@@ -54,8 +56,16 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
         case Hotkeys::kglobalaccel:
             return std::make_unique<KGlobalAccelHotkey>(combination, std::move(pressed),
                                                         std::move(reported));
-        case Hotkeys::gnomeCustomShortcut:
-            return std::make_unique<GnomeCustomShortcut>(combination, std::move(reported));
+        case Hotkeys::portalOrGnomeBinding:
+        case Hotkeys::portal:
+            return std::make_unique<PortalHotkey>(
+                combination, std::move(pressed), reported, [kind, combination, reported] {
+                    if (kind == Hotkeys::portal)
+                        return std::unique_ptr<HotkeyBackend>(std::make_unique<NullHotkey>(
+                            reported, QStringLiteral("no desktop portal with global shortcuts")));
+                    return std::unique_ptr<HotkeyBackend>(
+                        std::make_unique<GnomeCustomShortcut>(combination, reported));
+                });
         case Hotkeys::desktopFirstGrab:
             return std::make_unique<DesktopFirstHotkey>(combination, desktopShortcuts(desktops),
                                                         std::move(grab), std::move(reported));
@@ -64,7 +74,7 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
         case Hotkeys::none:
             break;
         }
-        return std::make_unique<NullHotkey>(std::move(reported));
+        return std::make_unique<NullHotkey>(std::move(reported), QStringLiteral("no X11 display"));
     };
 }
 
@@ -84,7 +94,7 @@ Platform::Hotkeys Platform::hotkeysFor(const Session& session) {
     if (session.desktops.contains("kde") && session.sessionBus)
         return Hotkeys::kglobalaccel;
     if (session.wayland) // an X11 grab sees keys only while an X11 window has the keyboard
-        return gnome(session.desktops) ? Hotkeys::gnomeCustomShortcut : Hotkeys::none;
+        return gnome(session.desktops) ? Hotkeys::portalOrGnomeBinding : Hotkeys::portal;
     if (!session.x11)
         return Hotkeys::none;
     return gnome(session.desktops) || session.desktops.contains("xfce") ? Hotkeys::desktopFirstGrab
@@ -111,7 +121,8 @@ Platform Platform::choose() {
     if (x11) {
         qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << Qt::hex
                            << Qt::showbase << x11->root();
-        platform.windowSystem = std::make_unique<X11WindowSystem>(x11);
+        platform.windowSystem = SwayWindowSystem::create(qEnvironmentVariable("SWAYSOCK"),
+                                                         std::make_unique<X11WindowSystem>(x11));
     } else {
         qCInfo(lcPlatform).noquote() << "no X11 on" << QGuiApplication::platformName()
                                      << "- no window hints or focus hand-back";

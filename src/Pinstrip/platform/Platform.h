@@ -24,10 +24,11 @@ public:
         bool sessionBus = false;
     };
     enum class Hotkeys : std::uint8_t {
-        kglobalaccel,        // KDE's shortcut service, X11 or Wayland
-        gnomeCustomShortcut, // a command bound in GNOME's settings: nothing else reaches us
-        desktopFirstGrab,    // an X11 grab once the desktop's settings leave the key free
-        grab,                // an X11 grab
+        kglobalaccel,         // KDE's shortcut service, X11 or Wayland
+        portalOrGnomeBinding, // the desktop portal's, else a command bound in GNOME's settings
+        portal,               // the desktop portal's, where it has global shortcuts
+        desktopFirstGrab,     // an X11 grab once the desktop's settings leave the key free
+        grab,                 // an X11 grab
         none,
     };
     Q_ENUM(Hotkeys)

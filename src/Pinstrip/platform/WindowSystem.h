@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <functional>
 
+class QRect;
 class QRegion;
 class QWindow;
 
@@ -19,6 +20,12 @@ public:
     // Asks the window manager of the shown window for the same hints again, in case it dropped
     // them after the hints set before the show were read.
     virtual void keepFloating(const QWindow& window) = 0;
+    // The strip was just given `geometry` (Qt's coordinates). Where the window manager ignores
+    // a client's own moves (sway), it is told on a channel of its own.
+    virtual void placed(const QWindow& window, const QRect& geometry) {
+        Q_UNUSED(window);
+        Q_UNUSED(geometry);
+    }
     // Whether transparent pixels blend with what lies below (otherwise they show black).
     [[nodiscard]] virtual bool compositorActive() const = 0;
     // From now on, tells `changed` the new answer of compositorActive() when a compositor starts

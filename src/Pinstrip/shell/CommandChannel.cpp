@@ -21,6 +21,7 @@ constexpr int maxClients = 16;
 
 const QByteArray summonWord = QByteArrayLiteral("summon");
 const QByteArray toggleWord = QByteArrayLiteral("toggle");
+const QByteArray tapWord = QByteArrayLiteral("tap");
 
 bool isToken(const QByteArray& token) {
     return !token.isEmpty() && token.size() <= maxTokenBytes &&
@@ -97,7 +98,9 @@ bool CommandChannel::send(const QString& path, const Request& request) {
 }
 
 QByteArray CommandChannel::encode(const Request& request) {
-    QByteArray line = request.command == Command::toggle ? toggleWord : summonWord;
+    QByteArray line = request.command == Command::toggle ? toggleWord
+                      : request.command == Command::tap  ? tapWord
+                                                         : summonWord;
     // A token the running copy would refuse would cost the command itself: it goes without.
     if (isToken(request.token))
         line += ' ' + request.token;
@@ -110,6 +113,8 @@ std::optional<CommandChannel::Request> CommandChannel::decode(const QByteArray& 
     Request request;
     if (word == toggleWord)
         request.command = Command::toggle;
+    else if (word == tapWord)
+        request.command = Command::tap;
     else if (word != summonWord)
         return std::nullopt;
     if (space >= 0) {

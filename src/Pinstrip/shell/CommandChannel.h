@@ -6,14 +6,14 @@
 #include <QString>
 #include <optional>
 
-// How a later `pinstrip` reaches the running copy: one line, "summon" or "toggle", optionally
-// followed by a space and the launcher's activation token, over a local socket that only the
-// user can open. The running copy never answers; a line it does not know is dropped whole.
+// How a later `pinstrip` reaches the running copy: one line, "summon", "toggle" or "tap",
+// optionally followed by a space and the launcher's activation token, over a local socket that only
+// the user can open. The running copy never answers; a line it does not know is dropped whole.
 class CommandChannel : public QObject {
     Q_OBJECT
 
 public:
-    enum class Command { summon, toggle };
+    enum class Command { summon, toggle, tap };
     struct Request {
         Command command = Command::summon;
         QByteArray token; // empty when the launcher gave none

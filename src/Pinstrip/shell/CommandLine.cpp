@@ -11,11 +11,14 @@ struct Option {
 };
 
 // Never a name Qt's X11 plugin also reads from the arguments, such as --title or --display.
-constexpr std::array<Option, 4> options{{
+constexpr std::array<Option, 5> options{{
     {"--summon", CommandLine::Action::summon,
      "show the strip, expand it and give its input row the keyboard"},
     {"--toggle", CommandLine::Action::toggle,
      "show the strip if it is hidden, hide it if it is shown"},
+    {"--tap", CommandLine::Action::tap,
+     "count one tap of Alt, for a binding on its release: two in a row summon\n"
+     "             as a double tap does; without a running copy, nothing happens"},
     {"--help", CommandLine::Action::help, "print this help and exit"},
     {"--version", CommandLine::Action::version, "print the version and exit"},
 }};
@@ -51,5 +54,5 @@ QString CommandLine::help() {
 }
 
 QString CommandLine::usage() {
-    return QStringLiteral("Usage: pinstrip [--summon | --toggle | --help | --version]\n");
+    return QStringLiteral("Usage: pinstrip [--summon | --toggle | --tap | --help | --version]\n");
 }

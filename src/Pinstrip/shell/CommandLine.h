@@ -7,7 +7,7 @@
 // reached, so a request for help, the version or a hand-over never opens a display.
 class CommandLine {
 public:
-    enum class Action { start, summon, toggle, help, version, invalid };
+    enum class Action { start, summon, toggle, tap, help, version, invalid };
 
     // The arguments after the program's name; at most one option, nothing else.
     [[nodiscard]] static Action parse(const QStringList& arguments);

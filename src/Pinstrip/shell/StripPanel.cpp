@@ -160,6 +160,7 @@ void StripPanel::relayout() {
     m_targets.resize(std::min<qsizetype>(m_targets.size(), 4));
     m_targetScreens = screens;
     setGeometry(target);
+    m_windowSystem.placed(*this, target);
 }
 
 void StripPanel::resetPosition() {

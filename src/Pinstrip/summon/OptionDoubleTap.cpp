@@ -20,6 +20,7 @@ bool OptionDoubleTap::trusted() const {
 // not, so `prompt` only matters where a platform can ask the user.
 void OptionDoubleTap::start(bool prompt) {
     Q_UNUSED(prompt);
+    m_started = true;
     if (trusted()) {
         install();
         return;
@@ -60,7 +61,18 @@ void OptionDoubleTap::stop() {
         m_installed = false;
     }
     setActive(false);
+    m_started = false;
     m_detector = TapDetector();
+    m_commandTaps = TapDetector();
+}
+
+void OptionDoubleTap::commandTap(double at) {
+    if (!m_started)
+        return;
+    m_commandTaps.flagsChanged(true, false, at);
+    if (m_commandTaps.flagsChanged(false, false, at))
+        QMetaObject::invokeMethod(
+            this, [this] { m_callback(0); }, Qt::QueuedConnection);
 }
 
 void OptionDoubleTap::handle(const KeyReport& report, double at) {

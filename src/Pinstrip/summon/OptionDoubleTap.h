@@ -29,6 +29,10 @@ public:
 
     void start(bool prompt);
     void stop();
+    // One clean tap of Alt that a binding of the desktop reported (`pinstrip --tap`, run on the
+    // key's release), `at` its arrival in seconds: a press and release of no hold. The callback
+    // gets no user time, since the time is not the display's.
+    void commandTap(double at);
     [[nodiscard]] bool active() const { return m_active; }
 
 signals:
@@ -43,8 +47,11 @@ private:
 
     Callback m_callback;
     TapDetector m_detector;
+    // Its own, so that a tap the raw key source also saw counts once, not as a double tap.
+    TapDetector m_commandTaps;
     std::unique_ptr<KeySource> m_source;
     std::unique_ptr<QTimer> m_pollTimer;
     bool m_installed = false;
     bool m_active = false;
+    bool m_started = false; // between start() and stop(): the user wants the double tap
 };

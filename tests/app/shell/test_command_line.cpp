@@ -32,26 +32,26 @@ class TestCommandLine : public QObject {
 
 private slots:
     void parse() {
-        const QList<Action> valid{Action::start, Action::summon, Action::toggle, Action::help,
-                                  Action::version};
-        const QStringList lines{"",          "--summon",          "--toggle",   "--help",
-                                "--version", "--summon --toggle", "--summon x", "--summon=1",
-                                "-summon",   "--SUMMON",          "--sum"};
+        const QList<Action> valid{Action::start, Action::summon, Action::toggle,
+                                  Action::tap,   Action::help,   Action::version};
+        const QStringList lines{"",           "--summon",  "--toggle",          "--tap",
+                                "--help",     "--version", "--summon --toggle", "--summon x",
+                                "--summon=1", "-summon",   "--SUMMON",          "--sum"};
         for (qsizetype i = 0; i < lines.size(); ++i)
             QVERIFY2(CommandLine::parse(lines[i].split(' ', Qt::SkipEmptyParts)) ==
                          valid.value(i, Action::invalid),
                      qPrintable(lines[i]));
     }
 
-    // Exactly "summon" or "toggle", optionally one space and a printable token; anything else
-    // is dropped whole, and a refused token does not cost its command.
+    // Exactly "summon", "toggle" or "tap", optionally one space and a printable token; anything
+    // else is dropped whole, and a refused token does not cost its command.
     void decode() {
         const QByteArray longest = "summon " + QByteArray(256, 'k');
-        const QByteArrayList known{"summon", "toggle a_b:1", longest};
+        const QByteArrayList known{"summon", "toggle a_b:1", "tap", longest};
         for (const QByteArray& line :
              known + QByteArrayList{longest + 'k', "summon ", "summon a b", "summon a\x7f",
                                     "summon \xc3\xa9", QByteArray("summon\0", 7), "summon\r",
-                                    "summons", " summon", ""}) {
+                                    "summons", " summon", "taps", ""}) {
             const std::optional<Request> request = CommandChannel::decode(line);
             QVERIFY2(request.has_value() == known.contains(line),
                      line.toPercentEncoding().constData());

@@ -6,9 +6,16 @@
 #include "KeySource.h"
 #include "OptionDoubleTap.h"
 #include "Platform.h"
+#include "PortalHotkey.h"
 #include "RawKeyTranslator.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
 #include <QHash>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +58,48 @@ struct FakeKeySource : KeySource {
         p.sink = nullptr;
     }
     SourceProbe& p;
+};
+
+// The portal's global shortcuts on a private bus: each request answered through its Response
+// signal; the shortcuts bound on creation (Plasma 5.27) or on BindShortcuts (documented).
+struct FakePortal : QDBusVirtualObject {
+    FakePortal(QDBusConnection bus, bool plasma527) : bus(std::move(bus)), plasma527(plasma527) {}
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override {
+        const QString method = call.member();
+        const QVariantList args = call.arguments();
+        if (method == "Close") {
+            closed = true;
+            return bus.send(call.createReply());
+        }
+        if (method == "Get")
+            return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(1u))));
+        const QVariantMap options = qdbus_cast<QVariantMap>(args.last());
+        QVariantMap results;
+        if (method == "CreateSession") {
+            session = "/org/freedesktop/portal/desktop/session/x/pinstrip";
+            results["session_handle"] = session;
+            if (plasma527)
+                bound = options.value("shortcuts");
+        } else if (method == "BindShortcuts" && !plasma527) {
+            bound = args.at(1);
+            results["shortcuts"] = bound;
+        } else if (method == "ListShortcuts") {
+            results["shortcuts"] = bound;
+        }
+        const QString request = "/org/freedesktop/portal/desktop/request/" +
+                                call.service().mid(1).replace('.', '_') + "/" +
+                                options.value("handle_token").toString();
+        bus.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        return bus.send(
+            QDBusMessage::createSignal(request, "org.freedesktop.portal.Request", "Response")
+            << 0u << results);
+    }
+    QDBusConnection bus;
+    bool plasma527;
+    QVariant bound;
+    QString session;
+    bool closed = false;
 };
 
 } // namespace
@@ -97,7 +146,8 @@ private slots:
         QTEST(out.join(' '), "reports");
     }
 
-    // Reports, each a letter and a time in seconds: d/u Alt down/up, c a key or click; then
+    // Reports, each a letter and a time in seconds: d/u Alt down/up, c a key or click, t a tap a
+    // binding reported (no user time: it counts 1000); then
     // "works" the source accepting installs again, "stop", "start", "gone" the monitor destroyed.
     // The callback runs after the event handler returns, with the second tap's server time in
     // milliseconds; a source that refused is retried.
@@ -111,6 +161,9 @@ private slots:
         QTest::newRow("monitor gone before the call") << true << "d0 u0.05 d0.2 u0.25 gone" << QList{0, 1, 1};
         QTest::newRow("stopping forgets the first tap") << true << "d0 u0.05 stop start d0.2 u0.25" << QList{0, 2, 1};
         QTest::newRow("install refused") << false << "stop works start d0 u0.05 d0.2 u0.25" << QList{1, 3, 0};
+        QTest::newRow("reported taps") << true << "t0 t0.4 t0.5 t1.5 t2.1 t2.2" << QList{2000, 1, 0};
+        QTest::newRow("a tap seen both ways counts once") << true << "d0 u0.05 t0.06" << QList{0, 1, 0};
+        QTest::newRow("reported taps while stopped") << true << "stop t0 t0.1 start t0.2" << QList{0, 2, 1};
         // clang-format on
     }
     void monitor() {
@@ -120,7 +173,9 @@ private slots:
         probe.installWorks = installWorks;
         int calls = 0;
         auto monitor = std::make_unique<OptionDoubleTap>(
-            [&calls](quint32 userTime) { calls += userTime == 4'000'010'250u ? 1 : 100; },
+            [&calls](quint32 userTime) {
+                calls += userTime == 4'000'010'250u ? 1 : userTime == 0 ? 1000 : 100;
+            },
             std::make_unique<FakeKeySource>(probe));
         monitor->start(true);
         monitor->start(true);
@@ -134,6 +189,8 @@ private slots:
                 monitor->start(true);
             else if (step == "gone")
                 monitor.reset();
+            else if (kind == 't')
+                monitor->commandTap(4'000'010.0 + step.mid(1).toDouble());
             else
                 probe.sink(kind == 'c' ? KeyReport{KeyReport::Kind::Cancel}
                                        : KeyReport{KeyReport::Kind::Flags, kind == 'd', false},
@@ -218,10 +275,10 @@ private slots:
         QTest::newRow("Plasma, Wayland") << QByteArray("KDE") << true << true << true << H::kglobalaccel << D::kwinLegacyX11;
         QTest::newRow("Plasma without a bus") << QByteArray("KDE") << false << true << false << H::grab << D::xinput;
         QTest::newRow("Ubuntu, X11") << QByteArray("ubuntu:GNOME") << false << true << true << H::desktopFirstGrab << D::xinput;
-        QTest::newRow("Ubuntu, Wayland") << QByteArray("ubuntu:GNOME") << true << true << true << H::gnomeCustomShortcut << D::noneOnGnome;
+        QTest::newRow("Ubuntu, Wayland") << QByteArray("ubuntu:GNOME") << true << true << true << H::portalOrGnomeBinding << D::noneOnGnome;
         QTest::newRow("Xfce") << QByteArray("XFCE") << false << true << true << H::desktopFirstGrab << D::xinput;
         QTest::newRow("openbox") << QByteArray() << false << true << false << H::grab << D::xinput;
-        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::none << D::noneOnWayland;
+        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::portal << D::noneOnWayland;
         QTest::newRow("Wayland, no Xwayland") << QByteArray("KDE") << true << false << true << H::kglobalaccel << D::noneOnWayland;
         QTest::newRow("no display") << QByteArray() << false << false << false << H::none << D::xinput;
         // clang-format on
@@ -254,6 +311,69 @@ private slots:
         QCOMPARE(trusted, (QList{false, false, true, true, true, false}));
         QVERIFY(!source.install([](const KeyReport&, double) {}));
         QCOMPARE(probe.installs, 0);
+    }
+
+    // The desktop portal as documented (BindShortcuts binds what it is given) and as Plasma 5.27
+    // has it (the session's creation binds, BindShortcuts answers nothing): either way the key
+    // is ours and an activation of it summons. Without a portal the stand-in takes over.
+    void portal_data() {
+        QTest::addColumn<bool>("plasma527");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("documented") << false << true;
+        QTest::newRow("Plasma 5.27") << true << true;
+        QTest::newRow("no portal") << false << false;
+    }
+    void portal() {
+        QFETCH(bool, plasma527);
+        QFETCH(bool, present);
+        // A bus that starts no services: the machine's own portal must not answer.
+        QTemporaryDir dir;
+        QFile config(dir.filePath("bus.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("<busconfig><listen>unix:tmpdir=/tmp</listen><policy context='default'>"
+                     "<allow send_destination='*'/><allow receive_sender='*'/><allow own='*'/>"
+                     "</policy></busconfig>");
+        config.close();
+        QProcess daemon;
+        daemon.start("dbus-daemon",
+                     {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
+        QVERIFY(daemon.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+        QDBusConnection client = QDBusConnection::connectToBus(address, QTest::currentDataTag());
+        QDBusConnection side = QDBusConnection::connectToBus(address, address);
+        FakePortal fake(side, plasma527);
+        if (present) {
+            QVERIFY(side.registerService("org.freedesktop.portal.Desktop"));
+            QVERIFY(side.registerVirtualObject("/org/freedesktop/portal/desktop", &fake,
+                                               QDBusConnection::SubPath));
+        }
+        int presses = 0, standIns = 0;
+        QList<HotkeyStatus> reports;
+        {
+            PortalHotkey hotkey(
+                ctrlAltT, [&](quint32) { ++presses; }, [&](const HotkeyStatus& s) { reports << s; },
+                [&] {
+                    ++standIns;
+                    return std::unique_ptr<HotkeyBackend>();
+                },
+                client);
+            QTRY_VERIFY(!reports.isEmpty() || standIns);
+            QCOMPARE(standIns, int(!present));
+            if (present) {
+                QCOMPARE(reports, (QList<HotkeyStatus>{
+                                      {HotkeyStatus::State::registered, "the desktop portal"}}));
+                for (const char* id : {"other", "summon"})
+                    side.send(QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
+                                                         "org.freedesktop.portal.GlobalShortcuts",
+                                                         "Activated")
+                              << QVariant::fromValue(QDBusObjectPath(fake.session)) << id
+                              << qulonglong(0) << QVariantMap());
+                QTRY_COMPARE(presses, 1);
+            }
+        }
+        QTRY_COMPARE(fake.closed, present);
+        daemon.kill();
+        daemon.waitForFinished();
     }
 };
 
