@@ -19,7 +19,7 @@ wayland_summons() { # <title> <keys...>: the strip takes the keyboard, then the 
     "$WLKEYS" "type:$1" Return Escape
     xsession_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
     xsession_wait 5 "${WL}_has_keyboard" T || e2e_fail "Escape did not hand the keyboard back"
-    wayland_strip_above "after the hand-back"
+    wayland_strip_above "after the hand-back, $1"
     "$WLKEYS" "type:$1"
     xsession_wait 5 grep -q "$1\$" "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not $1"
 }
