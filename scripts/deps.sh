@@ -18,7 +18,7 @@ packages=(
     xvfb xauth openbox tint2 xcompmgr xdotool x11-utils x11-xserver-utils imagemagick
     # tests: a second desktop, Xfce (compositing window manager, panel with its status tray,
     # its settings store and a private session bus)
-    xfwm4 xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon python3
+    xfwm4 xfce4-panel xfconf dbus-x11 dbus-bin dbus-daemon python3 python3-gi
     # tests: KDE Plasma (kwin_x11, kglobalaccel, Plasma's tray) and GNOME Shell on X11
     kwin-x11 plasma-workspace kded5 gnome-shell gnome-shell-extension-appindicator
     gnome-settings-daemon

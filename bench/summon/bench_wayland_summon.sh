@@ -4,7 +4,7 @@
 # holding the keyboard before each try. KWin delivers the key through kglobalaccel; GNOME runs
 # `pinstrip --summon` from a custom shortcut. The key tool stamps the moment it sends the T. Figures only. Run through tests/run-isolated.sh.
 # Expects PINSTRIP, TARGET_APP, WLKEYS and FOCUS_LATENCY (paths to the executables).
-WAYLAND_SOURCED=1 source "$(dirname "$0")/../../tests/e2e/desktops.sh"
+source "$(dirname "$0")/../../tests/e2e/wayland.sh"
 
 tries() { # <what> <target median> <key command...>: the strip is shown in STRIP
     local i figures=()

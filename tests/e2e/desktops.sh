@@ -21,12 +21,22 @@ stacks_stop_bus_clients() {
 }
 trap 'stacks_stop_bus_clients 2>/dev/null; e2e_stop_pinstrip; xsession_stop' EXIT
 
-stacks_display_and_bus() {
-    xsession_start_display || e2e_fail "no display of our own"
+stacks_bus() { # [display]: a private session bus, on a display of our own when asked
+    [ -z "${1:-}" ] || xsession_start_display || e2e_fail "no display of our own"
     eval "$(dbus-launch --sh-syntax)"
     XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
     BUSES=$DBUS_SESSION_BUS_ADDRESS
 }
+# GNOME Shell exits without a system bus: a second private one stands in. No welcome tour.
+gnome_system_bus() {
+    local system=$E2E_DIR/system-bus
+    xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system"
+    BUSES="$BUSES $DBUS_SYSTEM_BUS_ADDRESS"
+    xsession_wait 10 test -S "$system" || e2e_fail "no system bus"
+    gsettings set org.gnome.shell welcome-dialog-last-shown-version "'99.0'"
+}
+GSD_MEDIA_KEYS=$(dpkg -L gnome-settings-daemon | grep '/gsd-media-keys$')
 stacks_wm() { # <command...>
     xsession_spawn "$@"
     xsession_wait 60 xsession_wm_running "$XSESSION_SPAWNED" || e2e_fail "$1 did not start"
@@ -41,7 +51,7 @@ kde_focus_level() { # <0..4>: KWin's focus-stealing prevention, applied at once
 
 # kwin_x11, kglobalaccel, and Plasma's tray applet in a window with kded5's StatusNotifierWatcher.
 kde_start() {
-    stacks_display_and_bus
+    stacks_bus display
     export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=x11 KDE_FULL_SESSION=true
     kde_focus_level 1
     stacks_wm kwin_x11 --replace
@@ -61,21 +71,18 @@ gnome_overview_closed() {
 
 # GNOME Shell with the AppIndicator extension; media keys bind Ctrl+Alt+T as Ubuntu's terminal.
 gnome_start() {
-    local system=$E2E_DIR/system-bus keys=org.gnome.settings-daemon.plugins.media-keys
+    local keys=org.gnome.settings-daemon.plugins.media-keys
     local binding=$keys.custom-keybinding:/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/terminal/
-    stacks_display_and_bus
-    xsession_spawn dbus-daemon --session --nofork --address="unix:path=$system"
-    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$system" XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
-    BUSES="$BUSES $DBUS_SYSTEM_BUS_ADDRESS"
-    xsession_wait 10 test -S "$system" || e2e_fail "no system bus"
-    gsettings set org.gnome.shell welcome-dialog-last-shown-version "'99.0'"
+    stacks_bus display
+    gnome_system_bus
+    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
     gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
     gsettings set $keys custom-keybindings "['${binding#*:}']"
     gsettings set "$binding" name "'Terminal'"
     gsettings set "$binding" command "'touch $E2E_DIR/terminal-ran'"
     gsettings set "$binding" binding "'<Primary><Alt>t'"
     stacks_wm gnome-shell --x11 --replace
-    xsession_spawn /usr/libexec/gsd-media-keys
+    xsession_spawn "$GSD_MEDIA_KEYS"
     # The shell opens its overview at the end of its start-up animation: close it after that.
     xsession_wait 30 gnome_overview_closed || e2e_fail "the shell's overview did not close"
     e2e_start_target
@@ -155,93 +162,4 @@ scenario_gnome_binding() {
     e2e_clean_stderr
 }
 
-# Headless KWin on Wayland with Xwayland (kglobalaccel runs inside it) and a native Wayland
-# window with the keyboard. The packaged binary carries a file capability a container refuses;
-# a copy runs.
-kwin_wayland_start() {
-    eval "$(dbus-launch --sh-syntax)"
-    XSESSION_PIDS+=("$DBUS_SESSION_BUS_PID")
-    BUSES=$DBUS_SESSION_BUS_ADDRESS
-    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wl-pinstrip
-    export KWIN_COMPOSE=Q KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 # the latter offers fake input
-    cp /usr/bin/kwin_wayland "$E2E_DIR/kwin_wayland"
-    # "Legacy X11 App Support" at modifier keys: a double tap reaches Xwayland programs.
-    printf '[Xwayland]\nXwaylandEavesdrops=Modifiers\n' >"$XDG_CONFIG_HOME/kwinrc"
-    xsession_spawn "$E2E_DIR/kwin_wayland" --virtual --xwayland --socket "$WAYLAND_DISPLAY" \
-        --width 1440 --height 900 --no-lockscreen
-    xsession_wait 20 pgrep -P "$XSESSION_SPAWNED" Xwayland || e2e_fail "KWin started no Xwayland"
-    export DISPLAY
-    DISPLAY=$(pgrep -a -P "$XSESSION_SPAWNED" Xwayland | awk '{ print $3 }')
-    unset QT_QPA_PLATFORM
-    # kded5's configuration update waits 30 s for nothing here; the tray host speaks D-Bus either way.
-    printf '[General]\nCheckUpdates=false\n' >"$XDG_CONFIG_HOME/kded5rc"
-    QT_QPA_PLATFORM=xcb xsession_spawn kded5
-    # Asked too early, the bus would start a copy of its own, without a display.
-    xsession_wait 20 eval 'bus "$BUSES" NameHasOwner string:org.kde.kded5 | grep -q true'
-    xsession_wait 60 kded_tray_watcher || e2e_fail "kded5 did not load its StatusNotifierWatcher"
-    QT_QPA_PLATFORM=xcb xsession_spawn plasmawindowed org.kde.plasma.systemtray
-    xsession_wait 30 xsession_sni_host || e2e_fail "Plasma's tray did not register as a host"
-    QT_QPA_PLATFORM=wayland xsession_spawn "$TARGET_APP" "$TYPED"
-    xsession_wait 10 kwin_eval T.caption || e2e_fail "no Wayland window"
-    kwin_eval 'workspace.activeClient = T' >/dev/null # as a click into it would
-    xsession_wait 10 kwin_is A T || e2e_fail "the Wayland window did not get the keyboard"
-}
-kwin_eval() { # <JavaScript expression>: its value, as KWin's scripting prints it
-    local id=$RANDOM$RANDOM script=$E2E_DIR/query.js
-    printf '%s\nprint("Q%s " + (%s));\n' "const S = workspace.clientList().find(c => c.caption == \"Pinstrip\"),
-        T = workspace.clientList().find(c => c.caption == \"pinstrip-e2e-target\"),
-        A = workspace.activeClient;" "$id" "$1" >"$script"
-    call org.kde.KWin /Scripting org.kde.kwin.Scripting.unloadScript q >/dev/null
-    call org.kde.KWin /Scripting org.kde.kwin.Scripting.loadScript "$script" q >/dev/null
-    call org.kde.KWin /Scripting org.kde.kwin.Scripting.start >/dev/null
-    xsession_wait 5 grep -q "^js: Q$id " "$XSESSION_LOG" && sed -n "s/^js: Q$id //p" "$XSESSION_LOG"
-}
-kwin_is() { [ "$(kwin_eval "!!$1 && $1 == $2")" = true ]; }
-kwin_summons() { # <title> <keys...>: the strip takes the keyboard, then the typing; Escape returns it
-    "$WLKEYS" "${@:2}"
-    xsession_wait 5 kwin_is A S || e2e_fail "${*:2} did not give the strip the keyboard"
-    "$WLKEYS" "type:$1" Return Escape
-    xsession_wait 5 grep -q "\"title\": *\"$1\"" "$TODO" || e2e_fail "'$1' typed into the strip was lost"
-    xsession_wait 5 kwin_is A T || e2e_fail "Escape did not hand the keyboard back"
-}
-strip_above() { # kept above the maximised target
-    [ "$(kwin_eval 'S.keepAbove && !T.keepAbove && T.width == 1440')" = true ] ||
-        e2e_fail "the strip is not above the maximised window ($*)"
-}
-
-# Through Xwayland the strip sits at the top-right above a maximised Wayland window;
-# Control+Alt+T (kglobalaccel) takes the keyboard from that window, Escape gives it back, and
-# after Quit the key is that window's again.
-scenario_kwin_wayland() {
-    kwin_wayland_start
-    kwin_eval 'T.setMaximize(true, true)' >/dev/null
-    # Natively it starts too, and stores no place from positions Wayland never reports.
-    QT_QPA_PLATFORM=wayland "$PINSTRIP" >>"$E2E_DIR/native.log" 2>&1 &
-    PINSTRIP_PID=$!
-    xsession_wait 20 kwin_eval S.caption || e2e_fail "no strip without Xwayland"
-    e2e_stop_pinstrip
-    "$PINSTRIP" >>"$APP_LOG" 2>&1 &
-    PINSTRIP_PID=$!
-    xsession_wait 20 eval '[ "$(kwin_eval "(S.x + S.width) + \" \" + S.y")" = "1424 54" ]' ||
-        e2e_fail "the strip is not at the top-right: $(kwin_eval 'JSON.stringify(S.frameGeometry)')"
-    strip_above "at the start"
-    xsession_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
-        e2e_fail "no registration reported"
-    kwin_summons wayland +Control_L +Alt_L t -Alt_L -Control_L
-    strip_above "after the hand-back"
-    "$WLKEYS" type:back
-    xsession_wait 5 grep -qx back "$TYPED" || e2e_fail "the Wayland window got $(cat "$TYPED"), not back"
-    kwin_summons tap +Alt_L sleep:60 -Alt_L sleep:120 +Alt_L sleep:60 -Alt_L
-    # The tray icon on a Wayland panel: a left click toggles, the host reads and clicks the menu.
-    expect_tray_item
-    call "$SNI" /StatusNotifierItem org.kde.StatusNotifierItem.Activate 0 0 >/dev/null
-    xsession_wait 5 kwin_is !S true || e2e_fail "a left click on the tray icon did not hide the strip"
-    xsession_dbusmenu_click "$SNI" "Show Strip"
-    xsession_wait 5 kwin_is S.keepAbove true || e2e_fail "\"Show Strip\" did not bring the strip back"
-    e2e_stop_pinstrip
-    "$WLKEYS" +Control_L +Alt_L t -Alt_L -Control_L
-    xsession_wait 5 grep -q '\[Ctrl+Alt+T\]' "$TYPED" || e2e_fail "after Quit Ctrl+Alt+T is still taken"
-    e2e_clean_stderr
-}
-
-[ -n "${WAYLAND_SOURCED:-}" ] || "scenario_$1"
+[ "${BASH_SOURCE[0]}" != "$0" ] || "scenario_$1" # wayland.sh and the benchmarks borrow the helpers
