@@ -50,7 +50,10 @@ void X11WindowSystem::prepareFloating(QWindow& window) {
 void X11WindowSystem::keepFloating(const QWindow& window) {
     const auto id = static_cast<quint32>(window.winId());
     sendToRoot(id, "_NET_WM_DESKTOP", {allDesktops, sourcePager});
-    for (const quint32 state : floatingStates())
+    // Above as well: a window manager that handles an unmap late wipes the states Qt wrote for
+    // the next map.
+    const QList<quint32> states = floatingStates() << atom("_NET_WM_STATE_ABOVE");
+    for (const quint32 state : states)
         sendToRoot(id, "_NET_WM_STATE", {stateAdd, state, XCB_ATOM_NONE, sourcePager});
     // KWin flags every window mapped without the keyboard as demanding attention; the strip
     // was shown on purpose and wants nothing.
