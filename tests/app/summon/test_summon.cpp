@@ -61,9 +61,17 @@ struct FakeKeySource : KeySource {
 };
 
 // The portal's global shortcuts on a private bus: each request answered through its Response
-// signal; the shortcuts bound on creation (Plasma 5.27) or on BindShortcuts (documented).
+// signal; the shortcuts bound on creation (Plasma 5.27) or on BindShortcuts (documented), each
+// given `trigger`.
+using Shortcuts = QList<std::pair<QString, QVariantMap>>;
 struct FakePortal : QDBusVirtualObject {
-    FakePortal(QDBusConnection bus, bool plasma527) : bus(std::move(bus)), plasma527(plasma527) {}
+    FakePortal(QDBusConnection bus, bool plasma527, QString trigger)
+        : bus(std::move(bus)), plasma527(plasma527), trigger(std::move(trigger)) {}
+    void bind(const QVariant& shortcuts) {
+        bound = qdbus_cast<Shortcuts>(shortcuts);
+        for (auto& [id, properties] : bound)
+            properties["trigger_description"] = trigger;
+    }
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override {
         const QString method = call.member();
@@ -80,12 +88,12 @@ struct FakePortal : QDBusVirtualObject {
             session = "/org/freedesktop/portal/desktop/session/x/pinstrip";
             results["session_handle"] = session;
             if (plasma527)
-                bound = options.value("shortcuts");
+                bind(options.value("shortcuts"));
         } else if (method == "BindShortcuts" && !plasma527) {
-            bound = args.at(1);
-            results["shortcuts"] = bound;
+            bind(args.at(1));
+            results["shortcuts"] = QVariant::fromValue(bound);
         } else if (method == "ListShortcuts") {
-            results["shortcuts"] = bound;
+            results["shortcuts"] = QVariant::fromValue(bound);
         }
         const QString request = "/org/freedesktop/portal/desktop/request/" +
                                 call.service().mid(1).replace('.', '_') + "/" +
@@ -97,7 +105,8 @@ struct FakePortal : QDBusVirtualObject {
     }
     QDBusConnection bus;
     bool plasma527;
-    QVariant bound;
+    QString trigger;
+    Shortcuts bound;
     QString session;
     bool closed = false;
 };
@@ -319,13 +328,16 @@ private slots:
     void portal_data() {
         QTest::addColumn<bool>("plasma527");
         QTest::addColumn<bool>("present");
-        QTest::newRow("documented") << false << true;
-        QTest::newRow("Plasma 5.27") << true << true;
-        QTest::newRow("no portal") << false << false;
+        QTest::addColumn<QString>("trigger"); // how the portal describes the key it bound
+        QTest::newRow("documented") << false << true << "Ctrl+Alt+T";
+        QTest::newRow("Plasma 5.27, another key") << true << true << "Meta+T";
+        QTest::newRow("no key given") << false << true << "";
+        QTest::newRow("no portal") << false << false << "";
     }
     void portal() {
         QFETCH(bool, plasma527);
         QFETCH(bool, present);
+        QFETCH(QString, trigger);
         // A bus that starts no services: the machine's own portal must not answer.
         QTemporaryDir dir;
         QFile config(dir.filePath("bus.conf"));
@@ -341,7 +353,7 @@ private slots:
         const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
         QDBusConnection client = QDBusConnection::connectToBus(address, QTest::currentDataTag());
         QDBusConnection side = QDBusConnection::connectToBus(address, address);
-        FakePortal fake(side, plasma527);
+        FakePortal fake(side, plasma527, trigger);
         if (present) {
             QVERIFY(side.registerService("org.freedesktop.portal.Desktop"));
             QVERIFY(side.registerVirtualObject("/org/freedesktop/portal/desktop", &fake,
@@ -360,8 +372,10 @@ private slots:
             QTRY_VERIFY(!reports.isEmpty() || standIns);
             QCOMPARE(standIns, int(!present));
             if (present) {
-                QCOMPARE(reports, (QList<HotkeyStatus>{
-                                      {HotkeyStatus::State::registered, "the desktop portal"}}));
+                QCOMPARE(reports.size(), 1);
+                QCOMPARE(reports[0].state, trigger.isEmpty() ? HotkeyStatus::State::unavailable
+                                                             : HotkeyStatus::State::registered);
+                QCOMPARE(reports[0].key, trigger == "Meta+T" ? trigger : QString());
                 for (const char* id : {"other", "summon"})
                     side.send(QDBusMessage::createSignal("/org/freedesktop/portal/desktop",
                                                          "org.freedesktop.portal.GlobalShortcuts",

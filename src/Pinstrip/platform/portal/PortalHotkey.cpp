@@ -17,34 +17,11 @@ const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString interface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString shortcutId = QStringLiteral("summon");
 
-// One entry of the portal's a(sa{sv}) shortcut lists.
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(Shortcut)
-
-namespace {
+// The portal's a(sa{sv}) shortcut lists: each shortcut's id and properties.
+using Shortcuts = QList<std::pair<QString, QVariantMap>>;
 
 // Our one shortcut; the trigger in the portal's notation ("CTRL+ALT+T").
-QList<Shortcut> ourShortcuts(QKeyCombination combination) {
+Shortcuts ourShortcuts(QKeyCombination combination) {
     QString trigger;
     for (const auto& [modifier, name] :
          {std::pair{Qt::ControlModifier, "CTRL+"}, std::pair{Qt::AltModifier, "ALT+"},
@@ -57,12 +34,12 @@ QList<Shortcut> ourShortcuts(QKeyCombination combination) {
               {QStringLiteral("preferred_trigger"), trigger}}}};
 }
 
-// The description of our key among the shortcuts of an answer, or none when it is not bound.
+// How the desktop describes our key among the shortcuts of an answer, or none when not listed.
 std::optional<QString> ourTrigger(const QVariantMap& results) {
-    const auto shortcuts = qdbus_cast<QList<Shortcut>>(results.value(QStringLiteral("shortcuts")));
-    for (const Shortcut& shortcut : shortcuts)
-        if (shortcut.id == shortcutId)
-            return shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+    const auto shortcuts = qdbus_cast<Shortcuts>(results.value(QStringLiteral("shortcuts")));
+    for (const auto& [id, properties] : shortcuts)
+        if (id == shortcutId)
+            return properties.value(QStringLiteral("trigger_description")).toString();
     return std::nullopt;
 }
 
@@ -72,8 +49,8 @@ PortalHotkey::PortalHotkey(QKeyCombination combination, Pressed pressed, Reporte
                            Fallback fallback, QDBusConnection bus)
     : m_bus(std::move(bus)), m_combination(combination), m_pressed(std::move(pressed)),
       m_reported(std::move(reported)), m_fallback(std::move(fallback)) {
-    qDBusRegisterMetaType<Shortcut>();
-    qDBusRegisterMetaType<QList<Shortcut>>();
+    qDBusRegisterMetaType<Shortcuts::value_type>();
+    qDBusRegisterMetaType<Shortcuts>();
     QDBusMessage version = QDBusMessage::createMethodCall(
         service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     version << interface << QStringLiteral("version");
@@ -172,15 +149,17 @@ void PortalHotkey::sessionCreated(const QVariantMap& results) {
 
 void PortalHotkey::bound(const QVariantMap& results) {
     const std::optional<QString> trigger = ourTrigger(results);
-    if (!trigger) {
-        m_reported(
-            {HotkeyStatus::State::unavailable, QStringLiteral("the desktop portal bound no key")});
+    // Listed without a trigger: the desktop gave the key to another, or the user chose none.
+    if (!trigger || trigger->isEmpty()) {
+        m_reported({HotkeyStatus::State::unavailable,
+                    QStringLiteral("the desktop portal bound no key; set one in the desktop's "
+                                   "shortcut settings")});
         return;
     }
     HotkeyStatus status{HotkeyStatus::State::registered, QStringLiteral("the desktop portal")};
     // The user may have chosen another key when the desktop asked.
     const QString asked = QKeySequence(m_combination).toString(QKeySequence::NativeText);
-    if (!trigger->isEmpty() && trigger->compare(asked, Qt::CaseInsensitive) != 0)
+    if (trigger->compare(asked, Qt::CaseInsensitive) != 0)
         status.key = *trigger;
     m_reported(status);
 }
