@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Summon latency under headless Wayland compositors, median of 20: from the injected
-# Control+Alt+T to the strip holding the keyboard, the strip hidden and a native Wayland window
-# holding the keyboard before each try. KWin delivers the key through kglobalaccel; GNOME runs
-# `pinstrip --summon` from a custom shortcut. The key tool stamps the moment it sends the T. Figures only. Run through tests/run-isolated.sh.
+# Summon latency under a headless Wayland compositor (kwin or gnome), median of 20: from the
+# injected Control+Alt+T to the strip holding the keyboard, the strip hidden and a native Wayland
+# window holding the keyboard before each try. KWin delivers the key through kglobalaccel; GNOME
+# runs `pinstrip --summon` from a custom shortcut. The key tool stamps the moment it sends the T.
+# Figures only. Run through tests/run-isolated.sh: bench_wayland_summon.sh <kwin|gnome>
 # Expects PINSTRIP, TARGET_APP, WLKEYS and FOCUS_LATENCY (paths to the executables).
 source "$(dirname "$0")/../../tests/e2e/wayland.sh"
 
@@ -25,11 +26,27 @@ tries() { # <what> <target median> <key command...>: the strip is shown in STRIP
         $((${#figures[@]} - $(wc -l <<<"$summon")))
 }
 
-focus_target() { kwin_eval 'workspace.activeClient = T' >/dev/null; }
-kwin_wayland_start
-"$PINSTRIP" >>"$APP_LOG" 2>&1 &
-PINSTRIP_PID=$!
-xsession_wait 20 xsession_strip || e2e_fail "the strip is not shown"
-xsession_wait 10 grep -qx 'pinstrip.summon: Ctrl+Alt+T summons Pinstrip.' "$APP_LOG" ||
-    e2e_fail "no registration reported"
-tries "KWin, Control-Alt-T (kglobalaccel)" 50 "$WLKEYS" +Control_L +Alt_L stamp t -Alt_L -Control_L
+start() { # the strip shown, with the key its own
+    "$PINSTRIP" >>"$APP_LOG" 2>&1 &
+    PINSTRIP_PID=$!
+    xsession_wait 20 xsession_strip || e2e_fail "the strip is not shown"
+    xsession_wait 10 grep -q '^pinstrip.summon: Ctrl+Alt+T summons Pinstrip' "$APP_LOG" ||
+        e2e_fail "no registration reported"
+}
+
+if [ "$1" = kwin ]; then
+    focus_target() { kwin_eval 'workspace.activeClient = T' >/dev/null; }
+    kwin_wayland_start
+    start
+    tries "KWin, Control-Alt-T (kglobalaccel)" 50 "$WLKEYS" +Control_L +Alt_L stamp t -Alt_L -Control_L
+else
+    focus_target() { xsession_wait 5 gnome_has_keyboard T || e2e_fail "the keyboard did not come back"; }
+    gnome_wayland_start
+    ours=$GNOME_KEYS.custom-keybinding:$GNOME_CUSTOM/pinstrip/
+    gsettings set "$ours" command "$PINSTRIP --summon"
+    gsettings set "$ours" binding '<Control><Alt>t'
+    gsettings set $GNOME_KEYS custom-keybindings "['$GNOME_CUSTOM/pinstrip/']"
+    start
+    tries "GNOME, Control-Alt-T (a custom shortcut running pinstrip --summon)" 150 \
+        "$WLKEYS" +Control_L +Alt_L stamp t -Alt_L -Control_L
+fi
