@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 namespace {
@@ -76,10 +77,8 @@ struct FakePortal : QDBusVirtualObject {
     bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override {
         const QString method = call.member();
         const QVariantList args = call.arguments();
-        if (method == "Close") {
-            closed = true;
-            return bus.send(call.createReply());
-        }
+        if (method == "Close")
+            return closed = bus.send(call.createReply());
         if (method == "Get")
             return bus.send(call.createReply(QVariant::fromValue(QDBusVariant(1u))));
         const QVariantMap options = qdbus_cast<QVariantMap>(args.last());
@@ -339,13 +338,12 @@ private slots:
         QFETCH(bool, present);
         QFETCH(QString, trigger);
         // A bus that starts no services: the machine's own portal must not answer.
-        QTemporaryDir dir;
-        QFile config(dir.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly));
+        QTemporaryFile config;
+        QVERIFY(config.open());
         config.write("<busconfig><listen>unix:tmpdir=/tmp</listen><policy context='default'>"
                      "<allow send_destination='*'/><allow receive_sender='*'/><allow own='*'/>"
                      "</policy></busconfig>");
-        config.close();
+        config.flush();
         QProcess daemon;
         daemon.start("dbus-daemon",
                      {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
@@ -364,11 +362,7 @@ private slots:
         {
             PortalHotkey hotkey(
                 ctrlAltT, [&](quint32) { ++presses; }, [&](const HotkeyStatus& s) { reports << s; },
-                [&] {
-                    ++standIns;
-                    return std::unique_ptr<HotkeyBackend>();
-                },
-                client);
+                [&] { return ++standIns, std::unique_ptr<HotkeyBackend>(); }, client);
             QTRY_VERIFY(!reports.isEmpty() || standIns);
             QCOMPARE(standIns, int(!present));
             if (present) {
