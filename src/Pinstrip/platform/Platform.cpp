@@ -9,6 +9,7 @@
 #include "NullHotkey.h"
 #include "NullKeySource.h"
 #include "PortalHotkey.h"
+#include "SwayBinding.h"
 #include "SwayWindowSystem.h"
 #include "X11Connection.h"
 #include "X11Hotkey.h"
@@ -46,7 +47,7 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
                                      const std::shared_ptr<X11Connection>& x11) {
     using Hotkeys = Platform::Hotkeys;
     qCInfo(lcPlatform) << "hot key:" << kind;
-    return [kind, desktops = session.desktops,
+    return [kind, desktops = session.desktops, sway = session.swaySocket,
             x11](QKeyCombination combination, HotkeyBackend::Pressed pressed,
                  HotkeyBackend::Reported reported) -> std::unique_ptr<HotkeyBackend> {
         auto grab = [x11, combination, pressed, reported] {
@@ -66,6 +67,8 @@ HotkeyBackend::Factory hotkeyFactory(Platform::Hotkeys kind, const Platform::Ses
                     return std::unique_ptr<HotkeyBackend>(
                         std::make_unique<GnomeCustomShortcut>(combination, reported));
                 });
+        case Hotkeys::swayBinding:
+            return std::make_unique<SwayBinding>(sway, combination, std::move(reported));
         case Hotkeys::desktopFirstGrab:
             return std::make_unique<DesktopFirstHotkey>(combination, desktopShortcuts(desktops),
                                                         std::move(grab), std::move(reported));
@@ -87,12 +90,15 @@ Platform::Session Platform::sessionFromEnvironment(bool x11) {
                    qgetenv("XDG_SESSION_TYPE") == "wayland",
         .x11 = x11,
         .sessionBus = QDBusConnection::sessionBus().isConnected(),
+        .swaySocket = qEnvironmentVariable("SWAYSOCK"),
     };
 }
 
 Platform::Hotkeys Platform::hotkeysFor(const Session& session) {
     if (session.desktops.contains("kde") && session.sessionBus)
         return Hotkeys::kglobalaccel;
+    if (session.wayland && !session.swaySocket.isEmpty())
+        return Hotkeys::swayBinding;
     if (session.wayland) // an X11 grab sees keys only while an X11 window has the keyboard
         return gnome(session.desktops) ? Hotkeys::portalOrGnomeBinding : Hotkeys::portal;
     if (!session.x11)
@@ -108,7 +114,7 @@ Platform::DoubleTap Platform::doubleTapFor(const Session& session) {
         return DoubleTap::noneOnWayland;
     if (session.desktops.contains("kde"))
         return DoubleTap::kwinLegacyX11;
-    if (session.desktops.contains("sway"))
+    if (!session.swaySocket.isEmpty())
         return DoubleTap::swayBindings;
     return gnome(session.desktops) ? DoubleTap::noneOnGnome : DoubleTap::noneOnWayland;
 }
@@ -123,8 +129,8 @@ Platform Platform::choose() {
     if (x11) {
         qCInfo(lcPlatform) << "X11 screen" << x11->screen() << "with root window" << Qt::hex
                            << Qt::showbase << x11->root();
-        platform.windowSystem = SwayWindowSystem::create(qEnvironmentVariable("SWAYSOCK"),
-                                                         std::make_unique<X11WindowSystem>(x11));
+        platform.windowSystem =
+            SwayWindowSystem::create(session.swaySocket, std::make_unique<X11WindowSystem>(x11));
     } else {
         qCInfo(lcPlatform).noquote() << "no X11 on" << QGuiApplication::platformName()
                                      << "- no window hints or focus hand-back";

@@ -22,11 +22,13 @@ public:
         bool wayland = false;    // a Wayland session, whichever platform our windows use
         bool x11 = false;        // an X11 connection: the display's, or Xwayland's
         bool sessionBus = false;
+        QString swaySocket; // SWAYSOCK: sway, or a compositor speaking its IPC
     };
     enum class Hotkeys : std::uint8_t {
         kglobalaccel,         // KDE's shortcut service, X11 or Wayland
         portalOrGnomeBinding, // the desktop portal's, else a command bound in GNOME's settings
         portal,               // the desktop portal's, where it has global shortcuts
+        swayBinding,          // a binding of sway's that runs our summon command
         desktopFirstGrab,     // an X11 grab once the desktop's settings leave the key free
         grab,                 // an X11 grab
         none,

@@ -63,7 +63,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
                                         platform.hotkey);
     m_optionTap = std::make_unique<OptionDoubleTap>(summon, std::move(platform.keySource));
     m_doubleTapSource = platform.doubleTap;
-    m_shortcutOffer = std::make_unique<ShortcutOffer>(*m_hotkey, m_preferences, m_dialogs);
+    m_shortcutOffer =
+        std::make_unique<ShortcutOffer>(*m_hotkey, m_preferences, m_dialogs, m_doubleTapSource);
     setupPanel();
     m_statusItem = std::make_unique<StatusItem>([this] { return menuState(); },
                                                 [guard](TrayMenu::Command command) {
@@ -250,7 +251,7 @@ void AppDelegate::menuOpenAccessibility() {
     if (m_optionTap->active())
         return;
     // There is no permission to grant here: say what this session allows, and what summons.
-    if (m_doubleTapSource == Platform::DoubleTap::noneOnGnome && m_shortcutOffer->show())
+    if (m_shortcutOffer->show())
         return;
     m_dialogs.show(Dialogs::Kind::systemWideKeys, [this] {
         auto box =

@@ -62,8 +62,15 @@ Messages::Message Messages::noDoubleTap(Platform::DoubleTap session, const QStri
                            "\u201cAdd Item\u201d in this menu summons the strip.")};
 }
 
-Messages::Message Messages::shortcutOffer(const QString& key, const QString& asked,
-                                          const QString& askedOwner) {
+Messages::Message Messages::shortcutOffer(Platform::DoubleTap session, const QString& key,
+                                          const QString& asked, const QString& askedOwner) {
+    if (session == Platform::DoubleTap::swayBindings)
+        return {QStringLiteral("Summon Pinstrip with %1?").arg(key),
+                QStringLiteral("sway gives no program a key of its own. Pinstrip can bind %1 to "
+                               "\u201cpinstrip --summon\u201d for this sway session; to keep it, "
+                               "add \u201cbindsym %1 exec pinstrip --summon\u201d to sway's "
+                               "config.")
+                    .arg(key)};
     const QString instead = key == asked
                                 ? QString()
                                 : QStringLiteral(" %1 already runs %2, so Pinstrip would use %3.")
@@ -78,5 +85,5 @@ Messages::Message Messages::shortcutOffer(const QString& key, const QString& ask
 }
 
 Messages::Message Messages::shortcutNotAdded(const QString& error) {
-    return {QStringLiteral("The shortcut could not be added to GNOME's settings."), error};
+    return {QStringLiteral("The shortcut could not be added."), error};
 }

@@ -28,8 +28,9 @@ public:
     // (`hotkeyStatus`: the hot key's own sentence).
     [[nodiscard]] static Message noDoubleTap(Platform::DoubleTap session,
                                              const QString& hotkeyStatus);
-    // The offer to bind `key` in GNOME's settings; `askedOwner` runs the key asked for, if any.
-    [[nodiscard]] static Message shortcutOffer(const QString& key, const QString& asked,
-                                               const QString& askedOwner);
+    // The offer to bind `key` in the desktop's settings (GNOME's, or sway's for the running
+    // session); `askedOwner` runs the key asked for, if any.
+    [[nodiscard]] static Message shortcutOffer(Platform::DoubleTap session, const QString& key,
+                                               const QString& asked, const QString& askedOwner);
     [[nodiscard]] static Message shortcutNotAdded(const QString& error);
 };

@@ -7,8 +7,9 @@
 #include <QKeySequence>
 #include <QPushButton>
 
-ShortcutOffer::ShortcutOffer(Hotkey& hotkey, Preferences& preferences, Dialogs& dialogs)
-    : m_hotkey(hotkey), m_preferences(preferences), m_dialogs(dialogs) {
+ShortcutOffer::ShortcutOffer(Hotkey& hotkey, Preferences& preferences, Dialogs& dialogs,
+                             Platform::DoubleTap session)
+    : m_hotkey(hotkey), m_preferences(preferences), m_dialogs(dialogs), m_session(session) {
     connect(&m_hotkey, &Hotkey::statusChanged, this, &ShortcutOffer::statusChanged);
 }
 
@@ -28,7 +29,7 @@ bool ShortcutOffer::show() {
     };
     m_dialogs.show(Dialogs::Kind::shortcut, [&] {
         auto box = Dialogs::messageBox(Messages::shortcutOffer(
-            name(*key), name(m_hotkey.combination()), m_hotkey.status().owner));
+            m_session, name(*key), name(m_hotkey.combination()), m_hotkey.status().owner));
         box->setIcon(QMessageBox::Question);
         box->setStandardButtons(QMessageBox::NoButton);
         QPushButton* add = box->addButton(Messages::addShortcut, QMessageBox::AcceptRole);

@@ -154,7 +154,7 @@ private slots:
                       });
         Preferences preferences;
         Dialogs dialogs;
-        ShortcutOffer offer(hotkey, preferences, dialogs);
+        ShortcutOffer offer(hotkey, preferences, dialogs, Platform::DoubleTap::noneOnGnome);
         QVERIFY(!offer.show());
         backend->proposal = shifted;
         report({HotkeyStatus::State::unbound, "GNOME: Terminal"});

@@ -286,7 +286,8 @@ private slots:
         QTest::newRow("Ubuntu, Wayland") << QByteArray("ubuntu:GNOME") << true << true << true << H::portalOrGnomeBinding << D::noneOnGnome;
         QTest::newRow("Xfce") << QByteArray("XFCE") << false << true << true << H::desktopFirstGrab << D::xinput;
         QTest::newRow("openbox") << QByteArray() << false << true << false << H::grab << D::xinput;
-        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::portal << D::swayBindings;
+        QTest::newRow("sway") << QByteArray("sway") << true << true << true << H::swayBinding << D::swayBindings;
+        QTest::newRow("Hyprland") << QByteArray("Hyprland") << true << true << true << H::portal << D::noneOnWayland;
         QTest::newRow("Wayland, no Xwayland") << QByteArray("KDE") << true << false << true << H::kglobalaccel << D::noneOnWayland;
         QTest::newRow("no display") << QByteArray() << false << false << false << H::none << D::xinput;
         // clang-format on
@@ -296,7 +297,8 @@ private slots:
         QFETCH(bool, wayland);
         QFETCH(bool, x11);
         QFETCH(bool, bus);
-        const Platform::Session session{desktop.toLower().split(':'), wayland, x11, bus};
+        const Platform::Session session{desktop.toLower().split(':'), wayland, x11, bus,
+                                        desktop == "sway" ? "/run/sway-ipc.sock" : ""};
         QTEST(Platform::hotkeysFor(session), "hotkeys");
         QTEST(Platform::doubleTapFor(session), "doubleTap");
     }

@@ -2,13 +2,10 @@
 
 #include "GnomeShortcuts.h"
 #include "GtkAccelerator.h"
+#include "SummonCommand.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 
 namespace {
 
@@ -95,7 +92,7 @@ QString GnomeCustomShortcut::bind(QKeyCombination combination) {
     // The entry is complete before the settings daemon sees it in the list.
     for (const auto& [key, value] :
          {std::pair{QStringLiteral("name"), QStringLiteral("Summon Pinstrip")},
-          std::pair{QStringLiteral("command"), summonCommand()},
+          std::pair{QStringLiteral("command"), SummonCommand::text()},
           std::pair{QStringLiteral("binding"), accelerator}}) {
         if (error.isEmpty())
             error = gsettings({QStringLiteral("set"), custom, key, variantString(value)});
@@ -111,21 +108,4 @@ QString GnomeCustomShortcut::bind(QKeyCombination combination) {
     }
     read();
     return error;
-}
-
-QString GnomeCustomShortcut::summonCommand() {
-    const QString self = QCoreApplication::applicationFilePath();
-    const QString byName = QStandardPaths::findExecutable(QStringLiteral("pinstrip"));
-    QString program = !byName.isEmpty() && QFileInfo(byName).canonicalFilePath() ==
-                                               QFileInfo(self).canonicalFilePath()
-                          ? QStringLiteral("pinstrip")
-                          : self;
-    // The daemon splits the command as a shell would.
-    if (program.contains(QRegularExpression(QStringLiteral(R"([^\w/.+-])")))) {
-        QString quoted;
-        for (const QChar c : std::as_const(program))
-            quoted += QStringView(u"\\\"$`").contains(c) ? QString{u'\\', c} : QString(c);
-        program = u'"' + quoted + u'"';
-    }
-    return program + QStringLiteral(" --summon");
 }

@@ -18,9 +18,6 @@ public:
     [[nodiscard]] std::optional<QKeyCombination> proposedBinding() const override;
     QString bind(QKeyCombination combination) override;
 
-    // What the binding runs: this executable, by name when that is what PATH finds.
-    [[nodiscard]] static QString summonCommand();
-
 private:
     void read();
     void report();

@@ -14,7 +14,7 @@
 // Requests wait for their reply, briefly: sway answers at once or not at all.
 class SwayIpc : public QObject {
 public:
-    enum class Type : quint32 { runCommand = 0, subscribe = 2, getTree = 4 };
+    enum class Type : quint32 { runCommand = 0, subscribe = 2, getTree = 4, getConfig = 9 };
 
     // A connection to the socket at `path`; none when nobody listens there.
     [[nodiscard]] static std::unique_ptr<SwayIpc> open(const QString& path);
