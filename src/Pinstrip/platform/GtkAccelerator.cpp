@@ -1,7 +1,6 @@
 #include "GtkAccelerator.h"
 
 #include <QKeySequence>
-#include <utility>
 
 namespace {
 
@@ -48,15 +47,4 @@ std::optional<QKeyCombination> GtkAccelerator::parse(QStringView text) {
     if (named.count() != 1 || named[0].keyboardModifiers() != Qt::NoModifier)
         return std::nullopt;
     return QKeyCombination(modifiers, named[0].key());
-}
-
-QString GtkAccelerator::format(QKeyCombination combination) {
-    QString text;
-    const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
-    for (const auto& [modifier, name] :
-         {std::pair{Qt::ShiftModifier, "<Shift>"}, std::pair{Qt::ControlModifier, "<Control>"},
-          std::pair{Qt::AltModifier, "<Alt>"}, std::pair{Qt::MetaModifier, "<Super>"}})
-        if (modifiers & modifier)
-            text += QLatin1String(name);
-    return text + QChar(static_cast<char16_t>(combination.key())).toLower();
 }

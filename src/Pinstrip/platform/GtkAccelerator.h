@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QKeyCombination>
-#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -11,6 +10,4 @@ class GtkAccelerator {
 public:
     // The combination, or none for text that names no single key or an unknown modifier.
     [[nodiscard]] static std::optional<QKeyCombination> parse(QStringView text);
-    // The notation of a combination of modifiers and a letter or digit: "<Control><Alt>t".
-    [[nodiscard]] static QString format(QKeyCombination combination);
 };

@@ -2,6 +2,7 @@
 
 #include "GnomeShortcuts.h"
 #include "GtkAccelerator.h"
+#include "KeyNotation.h"
 #include "SummonCommand.h"
 
 #include <QKeySequence>
@@ -84,7 +85,7 @@ std::optional<QKeyCombination> GnomeCustomShortcut::proposedBinding() const {
 }
 
 QString GnomeCustomShortcut::bind(QKeyCombination combination) {
-    const QString accelerator = GtkAccelerator::format(combination);
+    const QString accelerator = KeyNotation::spell(combination, KeyNotation::gtk);
     const QString custom = schema + QStringLiteral(".custom-keybinding:") + ourPath;
     QByteArray list;
     QString error =

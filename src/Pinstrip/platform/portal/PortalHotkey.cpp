@@ -1,5 +1,7 @@
 #include "PortalHotkey.h"
 
+#include "KeyNotation.h"
+
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -20,15 +22,9 @@ const QString shortcutId = QStringLiteral("summon");
 // The portal's a(sa{sv}) shortcut lists: each shortcut's id and properties.
 using Shortcuts = QList<std::pair<QString, QVariantMap>>;
 
-// Our one shortcut; the trigger in the portal's notation ("CTRL+ALT+T").
+// Our one shortcut, its trigger in the portal's notation ("CTRL+ALT+T").
 Shortcuts ourShortcuts(QKeyCombination combination) {
-    QString trigger;
-    for (const auto& [modifier, name] :
-         {std::pair{Qt::ControlModifier, "CTRL+"}, std::pair{Qt::AltModifier, "ALT+"},
-          std::pair{Qt::ShiftModifier, "SHIFT+"}, std::pair{Qt::MetaModifier, "LOGO+"}})
-        if (combination.keyboardModifiers() & modifier)
-            trigger += QLatin1String(name);
-    trigger += QChar(static_cast<char16_t>(combination.key()));
+    const QString trigger = KeyNotation::spell(combination, KeyNotation::portal);
     return {{shortcutId,
              {{QStringLiteral("description"), QStringLiteral("Summon Pinstrip")},
               {QStringLiteral("preferred_trigger"), trigger}}}};

@@ -1,5 +1,6 @@
 #include "SwayBinding.h"
 
+#include "KeyNotation.h"
 #include "SummonCommand.h"
 #include "SwayIpc.h"
 
@@ -8,15 +9,8 @@
 
 namespace {
 
-// The combination in sway's notation: "Ctrl+Alt+t".
 QString keyName(QKeyCombination combination) {
-    QString name;
-    for (const auto& [modifier, text] :
-         {std::pair{Qt::ControlModifier, "Ctrl+"}, std::pair{Qt::AltModifier, "Alt+"},
-          std::pair{Qt::ShiftModifier, "Shift+"}, std::pair{Qt::MetaModifier, "Mod4+"}})
-        if (combination.keyboardModifiers() & modifier)
-            name += QLatin1String(text);
-    return name + QChar(static_cast<char16_t>(combination.key())).toLower();
+    return KeyNotation::spell(combination, KeyNotation::sway);
 }
 
 } // namespace
